@@ -1,0 +1,146 @@
+"""Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
+
+from . import Mathutils
+from ._store import store
+
+
+class Vert:
+    """A mesh vertex."""
+
+    __slots__ = ("co", "index", "no", "sel")
+
+    def __init__(self, x=0.0, y=0.0, z=0.0):
+        self.co = Mathutils.Vector(float(x), float(y), float(z))
+        self.index = 0
+        self.no = Mathutils.Vector(0.0, 0.0, 0.0)
+        self.sel = 0
+
+    def __repr__(self):
+        return "[NMVert (%f %f %f)]" % tuple(self.co)
+
+
+class Col:
+    """A per-corner colour, four integers from 0 to 255."""
+
+    __slots__ = ("r", "g", "b", "a")
+
+    def __init__(self, r=255, g=255, b=255, a=255):
+        channels = []
+        for c in (r, g, b, a):
+            if isinstance(c, bool) or not isinstance(c, int):
+                raise TypeError("NMesh.Col: expected four integers")
+            channels.append(min(max(c, 0), 255))
+        self.r, self.g, self.b, self.a = channels
+
+    def __iter__(self):
+        return iter((self.r, self.g, self.b, self.a))
+
+    def __repr__(self):
+        return "[NMCol (%d %d %d %d)]" % (self.r, self.g, self.b, self.a)
+
+
+class Face:
+    """A face: its corners (vertices) in order, material slot, UVs and colours."""
+
+    def __init__(self, vertices=None):
+        self.v = list(vertices) if vertices else []
+        self.materialIndex = 0
+        self.uv = []
+        self.col = []
+        self.smooth = 0
+
+    def append(self, vertex):
+        if not isinstance(vertex, Vert):
+            raise TypeError("NMFace.append: expected a vertex")
+        self.v.append(vertex)
+
+    def __len__(self):
+        return len(self.v)
+
+    def __getitem__(self, i):
+        return self.v[i]
+
+    def __iter__(self):
+        return iter(self.v)
+
+    @property
+    def mat(self):
+        return self.materialIndex
+
+    def __repr__(self):
+        return "[NMFace (%s)]" % " ".join(str(id(v)) for v in self.v)
+
+
+class Edge:
+    __slots__ = ("v1", "v2")
+
+    def __init__(self, v1, v2):
+        self.v1 = v1
+        self.v2 = v2
+
+    def __repr__(self):
+        return "[NMEdge]"
+
+
+class NMesh:
+    def __init__(self, name):
+        self.name = name
+        self.verts = []
+        self.faces = []
+        self.edges = []
+        self.materials = []
+        self._face_uv = False
+        self._vertex_colours = False
+        self.updates = 0
+
+    def getMaterials(self, what=0):
+        return list(self.materials)
+
+    def addMaterial(self, material):
+        from .Material import Material
+
+        if not isinstance(material, Material):
+            raise TypeError("NMesh.addMaterial: expected a Material")
+        self.materials.append(material)
+
+    def addEdge(self, v1, v2):
+        if not isinstance(v1, Vert) or not isinstance(v2, Vert):
+            raise TypeError("NMesh.addEdge: expected two vertices")
+        if v1 is v2:
+            raise ValueError("NMesh.addEdge: an edge needs two different vertices")
+        edge = Edge(v1, v2)
+        self.edges.append(edge)
+        return edge
+
+    def hasFaceUV(self, flag=None):
+        if flag is not None:
+            self._face_uv = bool(flag)
+        return int(self._face_uv)
+
+    def hasVertexColours(self, flag=None):
+        if flag is not None:
+            self._vertex_colours = bool(flag)
+        return int(self._vertex_colours)
+
+    def update(self, recalc_normals=0, store_edges=0, vertex_shade=0):
+        """Writes the mesh back; the in-memory scene only counts the writes."""
+        for i, v in enumerate(self.verts):
+            v.index = i
+        self.updates += 1
+        return 1
+
+    def transform(self, matrix, recalc_normals=0):
+        """Moves every vertex by the 4x4 matrix (row vectors: co * matrix)."""
+        if not isinstance(matrix, Mathutils.Matrix) or matrix.rowSize != 4 or matrix.colSize != 4:
+            raise TypeError("NMesh.transform: expected a 4x4 matrix")
+        for v in self.verts:
+            v.co = v.co * matrix
+
+    def __repr__(self):
+        return "[NMesh %r]" % (self.name,)
+
+
+def New(name="Mesh"):
+    mesh = NMesh(name)
+    store.meshes.append(mesh)
+    return mesh

@@ -1,0 +1,51 @@
+"""Scenes and the objects linked into them."""
+
+from ._store import store
+
+
+class Scene:
+    def __init__(self, name="Scene"):
+        self.name = name
+        self.objects = []
+
+    def link(self, obj):
+        from .Object import Object
+
+        if not isinstance(obj, Object):
+            raise TypeError("Scene.link: expected an Object")
+        if obj in self.objects:
+            raise RuntimeError("Scene.link: object is already linked to this scene")
+        self.objects.append(obj)
+
+    def unlink(self, obj):
+        if obj not in self.objects:
+            return False
+        self.objects.remove(obj)
+        return True
+
+    def getChildren(self):
+        return list(self.objects)
+
+    def __repr__(self):
+        return "[Scene %r]" % (self.name,)
+
+
+def New(name="Scene"):
+    scene = Scene(name)
+    store.scenes.append(scene)
+    return scene
+
+
+def getCurrent():
+    if store.current_scene is None:
+        store.current_scene = New()
+    return store.current_scene
+
+
+def Get(name=None):
+    if name is None:
+        return list(store.scenes)
+    for scene in store.scenes:
+        if scene.name == name:
+            return scene
+    raise NameError("Scene.Get: no scene %r" % (name,))

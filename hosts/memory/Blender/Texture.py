@@ -1,0 +1,82 @@
+"""Textures, and the constants of texture coordinates and map-to channels."""
+
+from ._store import store
+
+
+class _Constants:
+    """A read-only group of named integer constants."""
+
+    def __init__(self, **values):
+        self.__dict__.update(values)
+
+    def __getitem__(self, name):
+        return self.__dict__[name]
+
+    def __contains__(self, name):
+        return name in self.__dict__
+
+    def keys(self):
+        return list(self.__dict__)
+
+    def __setattr__(self, name, value):
+        raise AttributeError("constants are read-only")
+
+
+TexCo = _Constants(ORCO=1, REFL=2, NOR=4, GLOB=8, UV=16, OBJECT=32, STICK=256, WIN=1024, VIEW=2048)
+MapTo = _Constants(
+    COL=1, NOR=2, CSP=4, CMIR=8, REF=16, SPEC=32, EMIT=64, ALPHA=128, HARD=256, RAYMIR=512,
+    TRANSLU=1024, AMB=2048, DISP=4096, WARP=8192,
+)
+Types = _Constants(NONE=0, CLOUDS=1, WOOD=2, MARBLE=3, MAGIC=4, BLEND=5, STUCCI=6, NOISE=7, IMAGE=8)
+
+_TYPE_NAMES = {"None", "Clouds", "Wood", "Marble", "Magic", "Blend", "Stucci", "Noise", "Image",
+               "Plugin", "EnvMap", "Musgrave", "Voronoi", "DistortedNoise"}
+_IMAGE_FLAGS = {"InterPol", "UseAlpha", "MipMap", "Fields", "Rot90", "CalcAlpha", "Cyclic",
+                "Movie", "StField", "Anti", "NormalMap"}
+
+
+class Texture:
+    def __init__(self, name):
+        self.name = name
+        self.type = "None"
+        self.image = None
+        self.imageFlags = []
+
+    def setType(self, name):
+        if name not in _TYPE_NAMES:
+            raise ValueError("Texture.setType: unknown texture type %r" % (name,))
+        self.type = name
+
+    def setImage(self, image):
+        from .Image import Image
+
+        if not isinstance(image, Image):
+            raise TypeError("Texture.setImage: expected an Image")
+        self.image = image
+
+    def getImage(self):
+        return self.image
+
+    def setImageFlags(self, *flags):
+        for flag in flags:
+            if flag not in _IMAGE_FLAGS:
+                raise ValueError("Texture.setImageFlags: unknown flag %r" % (flag,))
+        self.imageFlags = list(flags)
+
+    def __repr__(self):
+        return "[Texture %r]" % (self.name,)
+
+
+def New(name="Tex"):
+    texture = Texture(name)
+    store.textures.append(texture)
+    return texture
+
+
+def Get(name=None):
+    if name is None:
+        return list(store.textures)
+    for texture in store.textures:
+        if texture.name == name:
+            return texture
+    raise NameError("Texture.Get: no texture %r" % (name,))

@@ -1,0 +1,23 @@
+// The console stream: the process's standard output, written as raw bytes.
+#ifndef MIVKA_DOCUMENT_CONSOLE_HPP
+#define MIVKA_DOCUMENT_CONSOLE_HPP
+
+#include <ostream>
+
+namespace MQO {
+
+// The stream every console line goes to (standard output unless redirected).
+std::ostream& console();
+
+// Points the console at another stream, or back at standard output when
+// given nullptr. Meant for tests of the document reader.
+void redirect_console(std::ostream* stream);
+
+// Writes the up to 20 bytes at `first` (fewer where the document ends) as
+// they are, with no line end and no flush: the echo of a numeric list that
+// found no number.
+void echo_unreadable(const char* first, const char* last);
+
+}  // namespace MQO
+
+#endif

@@ -1,0 +1,127 @@
+#include "document/numbers.hpp"
+
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include <locale.h>
+
+namespace MQO {
+
+namespace {
+
+inline bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Finds the end of a real number's text at `first`, or returns nullptr when
+// there is none. `digits` is set to where the digits begin (after the sign).
+const char* scan_real_text(const char* first, const char* last, const char*& digits)
+{
+    const char* p = first;
+    if (p != last && (*p == '+' || *p == '-'))
+        ++p;
+    digits = p;
+
+    const char* const integer_begin = p;
+    while (p != last && is_digit(*p))
+        ++p;
+    bool const got_integer = p != integer_begin;
+
+    if (p != last && *p == '.') {
+        ++p;
+        const char* const fraction_begin = p;
+        while (p != last && is_digit(*p))
+            ++p;
+        if (p == fraction_begin && !got_integer)
+            return nullptr;  // a point alone is no number
+    } else if (!got_integer) {
+        return nullptr;
+    }
+
+    if (p != last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = false;
+        if (p != last && (*p == '+' || *p == '-')) {
+            negative = *p == '-';
+            ++p;
+        }
+        const char* const exponent_begin = p;
+        // The exponent must fit a 32-bit signed integer.
+        std::int64_t exponent = 0;
+        std::int64_t const limit = negative ? std::int64_t(2147483648LL) : std::int64_t(2147483647LL);
+        while (p != last && is_digit(*p)) {
+            exponent = exponent * 10 + (*p - '0');
+            if (exponent > limit)
+                return nullptr;
+            ++p;
+        }
+        if (p == exponent_begin)
+            return nullptr;  // an exponent mark needs its digits
+    }
+    return p;
+}
+
+locale_t c_locale()
+{
+    static locale_t const locale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
+// The slow road for magnitudes that the fast converter reports as out of
+// range: strtod in the C locale tells overflow (infinity) from underflow
+// (a correctly rounded subnormal or zero).
+inline double c_strto(std::string const& text, double*)
+{
+    return ::strtod_l(text.c_str(), nullptr, c_locale());
+}
+inline float c_strto(std::string const& text, float*)
+{
+    return ::strtof_l(text.c_str(), nullptr, c_locale());
+}
+
+template <typename T>
+bool read_real_as(const char*& first, const char* last, T& value)
+{
+    const char* digits = nullptr;
+    const char* const end = scan_real_text(first, last, digits);
+    if (!end)
+        return false;
+
+    // from_chars takes a leading minus but no plus.
+    const char* const from = (*first == '+') ? digits : first;
+    T result{};
+    std::from_chars_result const converted = std::from_chars(from, end, result, std::chars_format::general);
+    if (converted.ec == std::errc::result_out_of_range) {
+        std::string const text(from, end);
+        if (c_locale() == static_cast<locale_t>(0))
+            return false;
+        result = c_strto(text, static_cast<T*>(nullptr));
+        if (std::isinf(result))
+            return false;
+    } else if (converted.ec != std::errc() || converted.ptr != end) {
+        return false;
+    }
+    value = result;
+    first = end;
+    return true;
+}
+
+}  // namespace
+
+bool read_real(const char*& first, const char* last, double& value)
+{
+    return read_real_as(first, last, value);
+}
+
+bool read_real(const char*& first, const char* last, float& value)
+{
+    return read_real_as(first, last, value);
+}
+
+}  // namespace MQO

@@ -1,0 +1,38 @@
+// The thin layer over the host's scripting interface: the host module
+// "Blender" and its submodules, reached afresh at every use, and the
+// conversions of document text into host values.
+#ifndef MIVKA_HOST_HOST_HPP
+#define MIVKA_HOST_HOST_HPP
+
+#include <boost/python/dict.hpp>
+#include <boost/python/list.hpp>
+#include <boost/python/object.hpp>
+
+#include <string_view>
+
+namespace MQO {
+
+// A counted reference to a host object.
+typedef boost::python::object HostObject;
+
+namespace host {
+
+// The item `name` ("Window", "Material", "NMesh", ...) of the host module
+// "Blender"'s dictionary. Raises the host's error when the module cannot be
+// imported or has no such item.
+HostObject blender(const char* name);
+
+// Document text for the host: a bytes object holding the bytes unchanged.
+HostObject bytes(std::string_view text);
+
+// A new empty host list.
+HostObject new_list();
+
+// The registry record "Mivka" as a dictionary. A host that never stored
+// the record answers None, which reads as an empty record.
+boost::python::dict registry_record();
+
+}  // namespace host
+}  // namespace MQO
+
+#endif
