@@ -1,1 +1,138 @@
+#include "document/header.hpp"
+#include "document/progress_parser.hpp"
+#include "text_scanner.hpp"
+
 #include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct HeaderRun
+{
+    explicit HeaderRun(std::string text) : t(std::move(text))
+    {
+        MQO::reset_progress_total();
+        MQO::skip_whitespace(t.scan);
+        matched = MQO::match_header(t.scan, [this](double f) { reports.push_back(f); });
+    }
+
+    TextScanner t;
+    bool matched = false;
+    std::vector<double> reports;
+};
+
+std::string const head = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n";
+
+}  // namespace
+
+TEST(Header, AcceptsLeadingWhitespaceAndAnyLineStructure)
+{
+    EXPECT_TRUE(HeaderRun(" \t\r\n" + head + "Scene {}").matched);
+    EXPECT_TRUE(HeaderRun("Metasequoia Document Format Text Ver 1.0\nScene {}").matched);
+    EXPECT_TRUE(HeaderRun("Metasequoia DocumentFormat Text Ver 1.0 Scene {}").matched);
+}
+
+TEST(Header, RefusesOtherOpenings)
+{
+    EXPECT_FALSE(HeaderRun("\xEF\xBB\xBF" + head + "Scene {}").matched);  // byte-order mark
+    EXPECT_FALSE(HeaderRun("Metasequoia  Document\nFormat Text Ver 1.0\nScene {}").matched);
+    EXPECT_FALSE(HeaderRun("metasequoia Document\nFormat Text Ver 1.0\nScene {}").matched);
+    EXPECT_FALSE(HeaderRun("Metasequoia Document\nFormat Text Ver 1.1\nScene {}").matched);
+    EXPECT_FALSE(HeaderRun("Metasequoia Document\nFormat Text Ver 1.0").matched);  // ends there
+    EXPECT_FALSE(HeaderRun("Metasequoia Document\nFormat Text Ver 1.0Material").matched);
+}
+
+TEST(Header, ReportsZeroFirstWithTheTotalFromTheFirstNonWhitespace)
+{
+    HeaderRun const run("\n\n  " + head + "Scene {}");
+    ASSERT_EQ(run.reports.size(), 1u);
+    EXPECT_EQ(run.reports[0], 0.0);
+    EXPECT_EQ(MQO::progress_total(), head.size() + 8);
+
+    // Also when the header then fails.
+    HeaderRun const failed("Metasequoia Documen");
+    EXPECT_FALSE(failed.matched);
+    EXPECT_EQ(failed.reports, std::vector<double>{0.0});
+}
+
+TEST(Header, StopsRightAfterTheSceneChunk)
+{
+    HeaderRun const run(head + "Scene {\n pos 0 0 1500\n}\r\nMaterial 1 {");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "\r\nMaterial 1 {");
+}
+
+TEST(Header, SkipsBraceNestingInsideTheSceneChunk)
+{
+    HeaderRun const run(head + "Scene {\n dirlights 1 {\n  light {\n   dir 0 0 1\n  }\n }\n}\nMaterial 1 {");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "\nMaterial 1 {");
+}
+
+TEST(Header, SceneChunkWithoutItsClosingBraceTakesTheRest)
+{
+    HeaderRun const run(head + "Scene {\n dirlights 1 { light { } }\nMaterial 1 {");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "");
+}
+
+TEST(Header, WithoutSceneTheSceneParserTakesOnlyWhatItMoved)
+{
+    HeaderRun const blank(head + "\nMaterial 1 {");
+    EXPECT_TRUE(blank.matched);
+    EXPECT_EQ(blank.t.rest(), "Material 1 {");
+
+    // Leading bytes that agreed with "Scene" stay consumed.
+    HeaderRun const partial(head + "Scenario");
+    EXPECT_TRUE(partial.matched);
+    EXPECT_EQ(partial.t.rest(), "ario");
+}
+
+TEST(Header, BackImageIsSkippedThroughItsFirstClosingBrace)
+{
+    HeaderRun const run(head + "Scene {}\nBackImage {\n pers \"back.bmp\" 0 0 1 1\n}\nMaterial 1 {");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "\nMaterial 1 {");
+
+    // A Shift_JIS trail byte 0x7D counts as the closing brace.
+    HeaderRun const sjis(head + "Scene {}\nBackImage {\n pers \"\x83\x7D.bmp\" }\nMaterial");
+    EXPECT_TRUE(sjis.matched);
+    EXPECT_EQ(sjis.t.rest(), ".bmp\" }\nMaterial");
+}
+
+TEST(Header, BackImageBeforeSceneLeavesTheSceneChunk)
+{
+    HeaderRun const run(head + "BackImage {\n}\nScene {}\nMaterial");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "\nScene {}\nMaterial");
+}
+
+TEST(Header, IncompleteBackImageLeavesThePositionAfterTheScene)
+{
+    HeaderRun const run(head + "Scene {}\nBackImage {\n pers 1");
+    EXPECT_TRUE(run.matched);
+    EXPECT_EQ(run.t.rest(), "\nBackImage {\n pers 1");
+}
+
+TEST(Progress, FractionIsTheConsumedShareInSinglePrecision)
+{
+    MQO::reset_progress_total();
+    EXPECT_EQ(MQO::progress_fraction(30), 0.0f);
+    EXPECT_EQ(double(MQO::progress_fraction(20)), 0.3333333432674408);
+    EXPECT_EQ(double(MQO::progress_fraction(27)), 0.10000000149011612);
+    EXPECT_EQ(MQO::progress_fraction(0), 1.0f);
+    MQO::reset_progress_total();
+    EXPECT_EQ(MQO::progress_total(), 0u);
+}
+
+TEST(Progress, ParserConsumesOnlyWhitespace)
+{
+    MQO::reset_progress_total();
+    TextScanner t("  \n abc");
+    auto hit = MQO::progress_parser().parse(t.scan);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit.length(), 0);
+    EXPECT_EQ(t.rest(), "abc");
+    EXPECT_EQ(MQO::progress_total(), 3u);
+}

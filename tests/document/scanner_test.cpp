@@ -1,1 +1,121 @@
+#include "document/document_source.hpp"
+#include "document/scanner.hpp"
+#include "text_scanner.hpp"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace classic = boost::spirit::classic;
+
+TEST(Whitespace, IsExactlyTheSixBytesOfTheCLocale)
+{
+    std::string spaces;
+    for (int c = 0; c < 256; ++c)
+        if (MQO::is_mqo_space(static_cast<char>(c)))
+            spaces += static_cast<char>(c);
+    EXPECT_EQ(spaces, std::string("\t\n\v\f\r "));
+}
+
+TEST(Literal, SkipsWhitespaceThenMatchesAPrefixCaseSensitively)
+{
+    TextScanner t(" \r\n\tBackImageX");
+    EXPECT_TRUE(classic::str_p("BackImage").parse(t.scan));
+    EXPECT_EQ(t.rest(), "X");
+
+    TextScanner lower("  metasequoia");
+    EXPECT_FALSE(classic::str_p("Metasequoia").parse(lower.scan));
+}
+
+TEST(Literal, MismatchKeepsSkippedWhitespaceAndAgreeingBytesConsumed)
+{
+    TextScanner t("  Scenery");
+    EXPECT_FALSE(classic::str_p("Scene {").parse(t.scan));
+    EXPECT_EQ(t.rest(), "ry");
+
+    TextScanner spaced("Metasequoia  Document");
+    EXPECT_FALSE(classic::str_p("Metasequoia Document").parse(spaced.scan));
+}
+
+TEST(Character, MismatchConsumesOnlyTheWhitespace)
+{
+    TextScanner t("  x");
+    EXPECT_FALSE(classic::ch_p('{').parse(t.scan));
+    EXPECT_EQ(t.rest(), "x");
+}
+
+TEST(Repetition, MovesBackToWhereTheFailingAttemptBegan)
+{
+    TextScanner t("a b c }");
+    EXPECT_TRUE((*(classic::anychar_p - '}')).parse(t.scan));
+    EXPECT_EQ(t.rest(), " }");
+}
+
+TEST(Optional, MovesBackBeforeItsWhitespaceOnFailure)
+{
+    TextScanner t("{  Back Image");
+    ASSERT_TRUE(classic::ch_p('{').parse(t.scan));
+    EXPECT_TRUE((!classic::str_p("BackImage")).parse(t.scan));
+    EXPECT_EQ(t.offset(), 1u);
+}
+
+class DocumentSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/mivka-source-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    std::string write(std::string const& name, std::string const& bytes)
+    {
+        std::string const path = folder + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::string folder;
+};
+
+TEST_F(DocumentSourceTest, MapsTheWholeFile)
+{
+    std::string const bytes("Metasequoia\0Document\xff", 21);
+    MQO::DocumentSource const source = MQO::DocumentSource::open(write("doc.mqo", bytes));
+    ASSERT_TRUE(source.valid());
+    EXPECT_EQ(std::string(source.begin(), source.end()), bytes);
+    EXPECT_EQ(source.size(), bytes.size());
+}
+
+TEST_F(DocumentSourceTest, CopiesShareTheMapping)
+{
+    MQO::DocumentSource copy;
+    {
+        MQO::DocumentSource const source = MQO::DocumentSource::open(write("doc.mqo", "abc"));
+        copy = source;
+    }
+    ASSERT_TRUE(copy.valid());
+    EXPECT_EQ(std::string(copy.begin(), copy.end()), "abc");
+}
+
+TEST_F(DocumentSourceTest, RefusesWhatCannotBeMapped)
+{
+    EXPECT_FALSE(MQO::DocumentSource::open(folder + "/missing.mqo").valid());
+    EXPECT_FALSE(MQO::DocumentSource::open(write("empty.mqo", "")).valid());
+    EXPECT_FALSE(MQO::DocumentSource::open(folder).valid());
+    EXPECT_FALSE(MQO::DocumentSource::open("").valid());
+
+    std::string const fifo = folder + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(MQO::DocumentSource::open(fifo).valid());  // and does not block
+
+    std::string const path = write("doc.mqo", "abc");
+    EXPECT_FALSE(MQO::DocumentSource::open(path + std::string(1, '\0') + "x").valid());
+}
