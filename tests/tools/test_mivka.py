@@ -1,0 +1,109 @@
+"""The mivka command: exit status, registry options, summary and JSON."""
+
+import json
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+import mivka_cli
+from conftest import BUILD, ROOT
+
+HEAD = b"Metasequoia Document\nFormat Text Ver 1.0\nScene {}\n"
+COMMAND = [sys.executable, str(ROOT / "tools" / "mivka")]
+
+
+def run(*arguments):
+    environment = dict(os.environ, MIVKA_BUILD_DIR=str(BUILD))
+    return subprocess.run(COMMAND + [str(a) for a in arguments], capture_output=True, env=environment)
+
+
+def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(HEAD + b"Material 1 {\n}\n")
+    done = run(path)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(b"Beginning Conversion." + bytes(path) + b"\n")
+    assert b"Objects: 0\nMaterials: 0\n" in done.stdout
+
+
+@pytest.mark.parametrize("content, reason", [
+    (None, b"mivka: cannot open"),
+    (b"Metasequoia Document\nFormat Text Ver 1.1\n", b"is not a Metasequoia text document of format 1.0"),
+])
+def test_failures_exit_non_zero_with_one_line(tmp_path, content, reason):
+    path = tmp_path / "doc.mqo"
+    if content is not None:
+        path.write_bytes(content)
+    failed = run(path)
+    assert failed.returncode == 1
+    assert failed.stderr.count(b"\n") == 1 and reason in failed.stderr
+
+
+def test_a_raising_host_ends_with_its_error(monkeypatch, tmp_path, host, capsys):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(HEAD)
+    monkeypatch.setattr(host.Window, "DrawProgressBar", lambda f, t: 1 / 0)
+    assert mivka_cli.main([str(path)]) == 1
+    assert "ZeroDivisionError" in capsys.readouterr().err
+
+
+def test_options_reach_the_registry_record(tmp_path, host, progress):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(HEAD)
+    out = tmp_path / "scene.json"
+    assert mivka_cli.main([str(path), "--scale", "0.01", "--texture-dir", "ColorMap=/tex",
+                           "--texture-dir", "alpha=/masks", "--json", str(out)]) == 0
+    assert host.Registry.GetKey("Mivka") == {"Scale": 0.01, "ColorMap": "/tex", "AlphaMap": "/masks"}
+    assert json.loads(out.read_text()) == {"objects": [], "meshes": [], "materials": [], "textures": [],
+                                           "images": []}
+    assert progress == [(0.0, "..."), (1.0, "Done")]
+
+
+def test_usage_errors_and_help():
+    assert run("--texture-dir", "Shiny=/x", "a.mqo").returncode == 2
+    shown = run("--help")
+    assert shown.returncode == 0
+    for option in (b"--scale", b"--texture-dir", b"--json", b"ColorMap"):
+        assert option in shown.stdout
+
+
+def test_scene_data_and_summary_describe_the_whole_scene(host):
+    M = host.Mathutils
+    parent = host.Object.New("Mesh", b"\x83\x7d\x83\x65")  # Shift_JIS
+    child = host.Object.New("Mesh", "child".encode())
+    mesh = host.NMesh.New(b"m")
+    for co in ((0, 0, 0), (1, 0, 0), (0, 1, 0)):
+        mesh.verts.append(host.NMesh.Vert(*co))
+    face = host.NMesh.Face(list(mesh.verts))
+    face.uv = [(0.0, 1.0)] * 3
+    face.col = [host.NMesh.Col(1, 2, 3, 4)] * 3
+    mesh.faces.append(face)
+    material = host.Material.New(b"paper")
+    texture = host.Texture.New("ColorMap")
+    material.setTexture(0, texture, host.Texture.TexCo.UV, host.Texture.MapTo.COL)
+    mesh.addMaterial(material)
+    parent.link(mesh)
+    parent.setMatrix(M.TranslationMatrix(M.Vector((1, 2, 3))))
+    host.Scene.getCurrent().link(parent)
+    parent.makeParent([child])
+
+    data = mivka_cli.scene_data()
+    assert data["objects"][0]["name"] == "\u30de\u30c6"
+    assert data["objects"][0]["matrix"][3] == [1.0, 2.0, 3.0, 1.0]
+    assert data["objects"][1]["parent"] == 0 and data["objects"][1]["mesh"] is None
+    assert data["meshes"][0]["faces"] == [{"vertices": [0, 1, 2], "material_index": 0,
+                                           "uv": [[0.0, 1.0]] * 3, "colours": [[1, 2, 3, 4]] * 3}]
+    assert data["materials"][0]["textures"][0]["texture"] == 0
+    text = mivka_cli.summary(data)
+    assert "  \u30de\u30c6 [Mesh]: 3 vertices, 1 faces, 0 edges; materials paper" in text
+    assert "    child [Mesh] (not in the scene)" in text
+    assert "paper: colour (0.8 0.8 0.8), alpha 1; ColorMap no image" in text
+
+
+def test_names_decode_as_utf8_then_shift_jis_then_bytewise():
+    assert mivka_cli.decode_name("\u00e9".encode()) == "\u00e9"
+    assert mivka_cli.decode_name(b"\x83\x7d") == "\u30de"
+    assert mivka_cli.decode_name(b"\x81 ") == "\u0081 "

@@ -1,0 +1,207 @@
+"""The mivka command: run readmqo against the in-memory host, then print
+what it built, and optionally write the whole scene as JSON."""
+
+import argparse
+import json
+import os
+import sys
+
+TEXTURE_KINDS = ("ColorMap", "NormalMap", "AlphaMap")
+_KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap", "bump": "NormalMap",
+                 "alpha": "AlphaMap"}
+
+
+class ConversionFailed(Exception):
+    pass
+
+
+def decode_name(name):
+    """Document text for people: UTF-8 when valid, else Shift_JIS, else byte by byte."""
+    if isinstance(name, str):
+        return name
+    for encoding in ("utf-8", "cp932"):
+        try:
+            return name.decode(encoding)
+        except UnicodeDecodeError:
+            pass
+    return name.decode("latin-1")
+
+
+def _texture_dir(text):
+    kind, sep, folder = text.partition("=")
+    kind = _KIND_ALIASES.get(kind.lower(), kind)
+    if not sep or kind not in TEXTURE_KINDS or not folder:
+        raise argparse.ArgumentTypeError("expected KIND=DIR with KIND one of %s" % ", ".join(TEXTURE_KINDS))
+    return kind, folder
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(
+        prog="mivka",
+        description="Convert a Metasequoia document (.mqo) with the Mivka module into the in-memory "
+                    "Blender host, then print a summary of the scene it built.")
+    parser.add_argument("file", metavar="FILE.mqo", help="the document to convert")
+    parser.add_argument("--scale", type=float, metavar="S",
+                        help="scale factor for vertex positions and translations "
+                             "(stored as \"Scale\" in the registry record \"Mivka\"; default 1.0)")
+    parser.add_argument("--texture-dir", type=_texture_dir, action="append", default=[], metavar="KIND=DIR",
+                        help="folder in which to look for texture files that are not found as written; "
+                             "KIND is ColorMap (tex), NormalMap (bump) or AlphaMap (alpha, aplane). "
+                             "May be given once per kind")
+    parser.add_argument("--json", metavar="OUT.json",
+                        help="also write the whole scene (every vertex, face, UV, colour and matrix) as JSON")
+    return parser.parse_args(argv)
+
+
+def convert(path, scale=None, texture_dirs=()):
+    """Runs readmqo on `path`; raises ConversionFailed when nothing was converted."""
+    import Blender
+    import Mivka
+
+    record = Blender.Registry.GetKey("Mivka") or {}
+    if scale is not None:
+        record["Scale"] = scale
+    for kind, folder in texture_dirs:
+        record[kind] = folder
+    Blender.Registry.SetKey("Mivka", record)
+
+    # Watch the progress bar: a conversion that cannot open its file reports
+    # nothing, one whose header does not match ends with "Error".
+    draw = Blender.Window.DrawProgressBar
+    reports = []
+
+    def watched(fraction, text):
+        reports.append(text)
+        return draw(fraction, text)
+
+    Blender.Window.DrawProgressBar = watched
+    try:
+        Mivka.readmqo(os.fsencode(path))
+    except Exception as error:
+        raise ConversionFailed("the conversion stopped: %s: %s" % (type(error).__name__, error)) from error
+    finally:
+        Blender.Window.DrawProgressBar = draw
+    if not reports:
+        raise ConversionFailed("cannot open %s" % path)
+    if reports[-1] == "Error":
+        raise ConversionFailed("%s is not a Metasequoia text document of format 1.0" % path)
+
+
+def _round(value):
+    return round(value, 6) + 0.0
+
+
+def scene_data():
+    """Everything the in-memory host holds, as plain JSON-ready data."""
+    import Blender
+    from Blender._store import store
+
+    def index_of(items):
+        return {id(item): i for i, item in enumerate(items)}
+
+    materials, textures, images = index_of(store.materials), index_of(store.textures), index_of(store.images)
+    meshes, objects = index_of(store.meshes), index_of(store.objects)
+    scene = Blender.Scene.getCurrent()
+
+    def name(item):
+        return decode_name(item.name)
+
+    def mesh_data(mesh):
+        verts = index_of(mesh.verts)
+        return {
+            "name": name(mesh),
+            "vertices": [[_round(c) for c in v.co] for v in mesh.verts],
+            "faces": [{
+                "vertices": [verts.get(id(v)) for v in face.v],
+                "material_index": face.materialIndex,
+                "uv": [[_round(u), _round(v)] for u, v in face.uv],
+                "colours": [list(c) for c in face.col],
+            } for face in mesh.faces],
+            "edges": [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges],
+            "materials": [materials.get(id(m)) for m in mesh.materials],
+            "has_face_uv": bool(mesh.hasFaceUV()),
+            "has_vertex_colours": bool(mesh.hasVertexColours()),
+            "updates": mesh.updates,
+        }
+
+    def texture_slot(slot, mtex):
+        return {"slot": slot, "texture": textures.get(id(mtex.tex)), "texco": mtex.texco, "mapto": mtex.mapto,
+                "object": objects.get(id(mtex.object)) if mtex.object is not None else None,
+                "mapping": mtex.mapping}
+
+    return {
+        "objects": [{
+            "name": name(obj),
+            "type": obj.type,
+            "matrix": [[_round(c) for c in row] for row in obj.matrix.rows()],
+            "parent": objects.get(id(obj.parent)) if obj.parent is not None else None,
+            "mesh": meshes.get(id(obj.getData(0, 1))) if obj.getData(0, 1) is not None else None,
+            "in_scene": obj in scene.objects,
+        } for obj in store.objects],
+        "meshes": [mesh_data(m) for m in store.meshes],
+        "materials": [{
+            "name": name(m), "rgb": [_round(c) for c in m.rgbCol], "alpha": _round(m.alpha),
+            "ref": _round(m.ref), "amb": _round(m.amb), "emit": _round(m.emit), "spec": _round(m.spec),
+            "hardness": m.hard, "spec_shader": m.specShader,
+            "textures": [texture_slot(i, t) for i, t in enumerate(m.getTextures()) if t is not None],
+        } for m in store.materials],
+        "textures": [{"name": decode_name(t.name), "type": t.type,
+                      "image": images.get(id(t.image)) if t.image is not None else None,
+                      "image_flags": list(t.imageFlags)} for t in store.textures],
+        "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in store.images],
+    }
+
+
+def summary(data):
+    """The scene as readable lines: the object tree, then the materials."""
+    lines = []
+    objects = data["objects"]
+    children = {}
+    for i, obj in enumerate(objects):
+        children.setdefault(obj["parent"], []).append(i)
+
+    def describe(i, depth):
+        obj = objects[i]
+        text = "  " * depth + "%s [%s]" % (obj["name"], obj["type"])
+        if obj["mesh"] is not None:
+            mesh = data["meshes"][obj["mesh"]]
+            names = [data["materials"][m]["name"] for m in mesh["materials"]]
+            text += ": %d vertices, %d faces, %d edges" % (len(mesh["vertices"]), len(mesh["faces"]), len(mesh["edges"]))
+            if names:
+                text += "; materials " + ", ".join(names)
+        if not obj["in_scene"]:
+            text += " (not in the scene)"
+        lines.append(text)
+        for child in children.get(i, []):
+            describe(child, depth + 1)
+
+    lines.append("Objects: %d" % len(objects))
+    for root in children.get(None, []):
+        describe(root, 1)
+    lines.append("Materials: %d" % len(data["materials"]))
+    for material in data["materials"]:
+        text = "  %s: colour (%s), alpha %s" % (
+            material["name"], " ".join("%g" % c for c in material["rgb"]), "%g" % material["alpha"])
+        for slot in material["textures"]:
+            texture = data["textures"][slot["texture"]]
+            image = data["images"][texture["image"]]["filename"] if texture["image"] is not None else "no image"
+            text += "; %s %s" % (texture["name"], image)
+        lines.append(text)
+    return "\n".join(lines)
+
+
+def main(argv=None):
+    arguments = parse_arguments(sys.argv[1:] if argv is None else argv)
+    try:
+        convert(arguments.file, arguments.scale, arguments.texture_dir)
+    except ConversionFailed as failure:
+        sys.stdout.flush()
+        print("mivka: %s" % failure, file=sys.stderr)
+        return 1
+    data = scene_data()
+    print(summary(data))
+    if arguments.json:
+        with open(arguments.json, "w", encoding="utf-8") as out:
+            json.dump(data, out, ensure_ascii=False, indent=1)
+            out.write("\n")
+    return 0
