@@ -19,23 +19,37 @@ for folder in (BUILD, ROOT / "hosts" / "memory", ROOT / "tools"):
 
 import Blender  # noqa: E402
 
-TIMEIT = re.compile(rb"TimeIt \d+(\.\d+)?(e[-+]\d+)?sec\n")
+SECONDS = rb"\d+(\.\d+)?(e[-+]\d+)?sec"
+TIMEIT = re.compile(rb"TimeIt " + SECONDS + rb"\n")
+MATERIAL_TIME = re.compile(rb"Material Convert Time " + SECONDS + rb"\n\n\n")
+HEAD = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nScene {\r\n\tpos 0 0 1500\r\n}\r\n"
 
 
-def corpus_versions():
-    """{file name: format version} as the corpus's own list gives them."""
-    table = (CORPUS / "SOURCES.md").read_text(encoding="utf-8")
+def corpus_table():
+    """The rows of the corpus's own list of its documents, as {column: text}."""
+    rows = []
     header = None
-    versions = {}
-    for line in table.splitlines():
+    for line in (CORPUS / "SOURCES.md").read_text(encoding="utf-8").splitlines():
         cells = [c.strip() for c in line.strip().strip("|").split("|")]
         if header is None and "file" in cells and "ver" in cells:
             header = cells
         elif header and len(cells) == len(header) and cells[0].endswith(".mqo"):
-            versions[cells[0]] = cells[header.index("ver")]
+            rows.append(dict(zip(header, cells)))
         elif header and not line.startswith("|"):
             break
-    return versions
+    return rows
+
+
+def corpus_versions():
+    """{file name: format version}."""
+    return {row["file"]: row["ver"] for row in corpus_table()}
+
+
+@pytest.fixture
+def corpus_documents():
+    """(path, material count) of every Format Text Ver 1.0 document of the corpus."""
+    return sorted((CORPUS / row["file"], int(row["materials"].split()[0]))
+                  for row in corpus_table() if row["ver"] == "1.0")
 
 
 @pytest.fixture
@@ -76,6 +90,35 @@ def document(tmp_path):
         return str(path)
 
     return write
+
+
+@pytest.fixture
+def host_calls(host, monkeypatch):
+    """Records the calls of the host operations that a test names, in order.
+
+    `watch(module, "New", ...)` records calls of module functions;
+    `watch(Material.Material, "setRGBCol", ...)` calls of methods, with the
+    receiver's name first. Each entry is (operation, arguments).
+    """
+    class Calls(list):
+        pass
+
+    calls = Calls()
+
+    def watch(owner, *names):
+        is_class = isinstance(owner, type)
+        for name in names:
+            original = getattr(owner, name)
+
+            def recorder(*args, _name=name, _original=original):
+                shown = (args[0].name,) + args[1:] if is_class else args
+                calls.append((_name, shown))
+                return _original(*args)
+
+            monkeypatch.setattr(owner, name, recorder)
+
+    calls.watch = watch
+    return calls
 
 
 @pytest.fixture

@@ -1,12 +1,37 @@
 #include "materials/material_stage.hpp"
 
+#include "document/console.hpp"
+#include "module/progress.hpp"
+
+#include <ostream>
+
 namespace MQO {
 
-bool convert_materials(MaterialParser const&, scanner_t const&, HostObject const&)
+bool convert_materials(MaterialParser const& parser, scanner_t const& scan, HostObject const& materials)
 {
-    // Materials are not read yet: no Material chunk is recognised, which
-    // ends a conversion after its header.
-    return false;
+    skip_whitespace(scan);
+    if (scan.at_end() || !parser.parse_head(scan))
+        return false;
+
+    std::int64_t const start_ms = clock_ms();
+    iterator_t const start = scan.first;
+    std::ostream& out = console();
+    HostObject material;  // the material whose name was read last
+    std::string name;
+    while (parser.parse_name(scan, name)) {
+        material = host::blender("Material").attr("New")(host::bytes(name));
+        out << "Creating Material -" << name << '\n' << std::flush;
+        parser.parse_attributes(scan, material);
+        materials.attr("append")(material);
+    }
+
+    if (scan.first == start) {
+        out << "Parse Error in Material Parser" << '\n' << std::flush;
+        return false;
+    }
+    out << "Material Convert Time " << seconds_since(start_ms) << "sec\n\n" << '\n' << std::flush;
+    classic::ch_p('}').parse(scan);
+    return true;
 }
 
 }  // namespace MQO

@@ -8,8 +8,9 @@
 
 namespace MQO {
 
-// Reads the Material chunk at the scanner and appends one host material per
-// document material to `materials`, in document order. Returns whether the
+// Reads the Material chunk at the scanner: one host material per document
+// material, created with its name and given its attributes as they are
+// read, appended to `materials` in document order. Returns whether the
 // chunk matched; the scanner is left where the stage stopped.
 bool convert_materials(MaterialParser const& parser, scanner_t const& scan, HostObject const& materials);
 

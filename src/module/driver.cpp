@@ -7,6 +7,7 @@
 #include "document/progress_parser.hpp"
 #include "host/host.hpp"
 #include "materials/material_stage.hpp"
+#include "materials/textures.hpp"
 #include "module/progress.hpp"
 
 #include <boost/python/extract.hpp>
@@ -63,7 +64,7 @@ void readmqo(std::string const& path)
     }
 
     {
-        MaterialParser const parser;
+        MaterialParser const parser(TextureSearch{document_folder_of(path)});
         HostObject const materials = host::new_list();
         if (convert_materials(parser, scan, materials)) {
             ObjectStageContext context;

@@ -82,7 +82,7 @@ class TestHeader:
         assert progress == [(0.0, "..."), (1.0, "Error")]
 
     def test_a_document_that_passes_ends_with_done_and_timeit(self, document, convert, progress):
-        path = document("  \r\n" + HEAD + "Material 1 {\r\n}\r\n")
+        path = document("  \r\n" + HEAD)
         out = convert(path)
         assert out.startswith(begins(path))
         assert TIMEIT.fullmatch(out[len(begins(path)):])

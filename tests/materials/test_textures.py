@@ -1,0 +1,150 @@
+"""Texture files found and loaded into texture slots, and projection Empties."""
+
+import os
+import subprocess
+import sys
+
+import pytest
+
+from conftest import BUILD, HEAD, ROOT
+
+PNG = b"\x89PNG\r\n\x1a\n" + bytes(24)
+TEXTURE_CALLS = ("New", "Load", "setType", "setImage", "setImageFlags", "setTexture")
+
+
+@pytest.fixture
+def textures(tmp_path, monkeypatch, convert, host, host_calls):
+    """A document folder, a working folder elsewhere, and a converter that
+    returns (console bytes, texture calls)."""
+    docs, work = tmp_path / "docs", tmp_path / "work"
+    docs.mkdir()
+    work.mkdir()
+    monkeypatch.chdir(work)
+    host_calls.watch(host.Texture, "New")
+    host_calls.watch(host.Image, "Load")
+    host_calls.watch(host.Texture.Texture, "setType", "setImage", "setImageFlags")
+    host_calls.watch(host.Material.Material, "setTexture")
+
+    def run(attributes):
+        path = docs / "doc.mqo"
+        path.write_bytes((HEAD + 'Material 1 {\n"m" %s\n}\n' % attributes).encode())
+        out = convert(str(path))
+        shown = [(name, tuple(a.name if hasattr(a, "name") else a for a in args)) for name, args in host_calls]
+        return out, shown
+
+    run.docs, run.work = docs, work
+    return run
+
+
+def loads(calls):
+    return [args[0] for name, args in calls if name == "Load"]
+
+
+class TestSearch:
+    def test_found_as_written_relative_to_the_working_folder(self, textures, host):
+        (textures.work / "wood.bmp").write_bytes(b"BM" + bytes(60))
+        (textures.docs / "wood.bmp").write_bytes(b"BM" + bytes(60))
+        out, calls = textures('tex("wood.bmp")')
+        UV, COL = host.Texture.TexCo.UV, host.Texture.MapTo.COL
+        assert calls == [("New", ("ColorMap",)), ("Load", (b"wood.bmp",)), ("setType", ("ColorMap", "Image")),
+                         ("setImage", ("ColorMap", b"wood.bmp")), ("setTexture", (b"m", 0, "ColorMap", UV, COL))]
+        assert b"Unable" not in out
+
+    def test_found_next_to_the_document(self, textures):
+        (textures.docs / "tex").mkdir()
+        (textures.docs / "tex" / "wood.png").write_bytes(PNG)
+        _, calls = textures('tex("tex\\wood.png")')
+        assert loads(calls) == [os.fsencode(textures.docs) + b"/tex/wood.png"]
+
+    def test_found_in_the_registry_folder_of_its_kind(self, textures, host, tmp_path):
+        (tmp_path / "library" / "sub").mkdir(parents=True)
+        (tmp_path / "library" / "sub" / "bump.png").write_bytes(PNG)
+        host.Registry.SetKey("Mivka", {"NormalMap": str(tmp_path / "library") + "\\"})
+        out, calls = textures('bump("sub\\bump.png")')
+        assert loads(calls) == [os.fsencode(tmp_path) + b"/library/sub/bump.png"]
+        assert ("setTexture", (b"m", 1, "NormalMap", host.Texture.TexCo.UV, host.Texture.MapTo.NOR)) in calls
+
+    def test_missing_without_a_registry_entry(self, textures, host):
+        out, calls = textures('tex("wood.bmp") aplane("mask.png")')
+        assert b"Unable to Load ColorMap[wood.bmp]\nUnable to Load AlphaMap[mask.png]\n" in out
+        assert calls == []
+        host.Registry.SetKey("Mivka", {"Scale": 1.0})
+        out, _ = textures('tex("wood.bmp")')
+        assert b"Unable to Load ColorMap[wood.bmp]\n" in out
+
+    def test_missing_in_the_registry_folder_names_the_joined_path(self, textures, host):
+        host.Registry.SetKey("Mivka", {"ColorMap": "C:\\tex"})
+        out, calls = textures('tex("sub\\wood.bmp")')
+        assert b"Unable to Load ColorMap[C:/tex/sub/wood.bmp]\n" in out and calls == []
+
+    def test_a_registry_folder_that_is_not_text_raises(self, textures, host):
+        host.Registry.SetKey("Mivka", {"ColorMap": 5})
+        with pytest.raises(TypeError):
+            textures('tex("wood.bmp")')
+
+    def test_a_file_that_is_no_image_raises_the_hosts_error(self, textures, host, mivka):
+        (textures.docs / "notes.png").write_bytes(b"just text")
+        with pytest.raises(IOError):
+            textures('tex("notes.png")')
+        assert [t.name for t in host.Texture.Get()] == ["ColorMap"] and host.Image.Get() == []
+
+    def test_a_file_text_with_a_nul_byte_is_never_found(self, textures):
+        (textures.work / "a").write_bytes(PNG)
+        out, calls = textures('tex("a\0b")')
+        assert calls == [] and b"Unable to Load ColorMap[a\0b]\n" in out
+
+
+class TestSlots:
+    def test_alpha_maps_use_alpha_and_slot_two(self, textures, host):
+        (textures.work / "mask.png").write_bytes(PNG)
+        _, calls = textures('alpha("mask.png")')
+        assert ("setImageFlags", ("AlphaMap", "UseAlpha")) in calls
+        assert calls[-1] == ("setTexture", (b"m", 2, "AlphaMap", host.Texture.TexCo.UV, host.Texture.MapTo.ALPHA))
+
+    def test_each_attribute_makes_its_own_texture_and_image(self, textures, host):
+        (textures.work / "a.png").write_bytes(PNG)
+        (textures.work / "b.png").write_bytes(PNG)
+        textures('tex("a.png") tex("b.png")')
+        slot = host.Material.Get()[0].getTextures()[0]
+        assert len(host.Texture.Get()) == len(host.Image.Get()) == 2
+        assert slot.tex.image.filename == b"b.png"
+
+
+class TestProjection:
+    def test_proj_type_maps_the_filled_slots_through_a_new_empty(self, textures, host):
+        (textures.work / "a.png").write_bytes(PNG)
+        textures('tex("a.png") proj_type(1) bump("a.png")')
+        empties = [o for o in host.Object.Get() if o.type == "Empty"]
+        assert len(empties) == 1 and host.Scene.getCurrent().objects == empties
+        colour, bump, alpha = host.Material.Get()[0].getTextures()[:3]
+        assert (colour.texco, colour.object, colour.mapping) == (host.Texture.TexCo.OBJECT, empties[0], 0)
+        assert (bump.texco, bump.object) == (host.Texture.TexCo.UV, None) and alpha is None
+
+    @pytest.mark.parametrize("kind, mapping", [(2, 2), (3, 3)])
+    def test_other_projection_kinds_are_passed_on(self, textures, host, kind, mapping):
+        (textures.work / "a.png").write_bytes(PNG)
+        textures('tex("a.png") proj_type(%d)' % kind)
+        assert host.Material.Get()[0].getTextures()[0].mapping == mapping
+
+    def test_proj_type_zero_makes_nothing(self, textures, host):
+        textures("proj_type(0)")
+        assert host.Object.Get() == []
+
+    def test_proj_angle_rotates_the_latest_empty_with_axes_swapped(self, textures, host):
+        textures('proj_type(1) proj_angle(1 2 3)')
+        textures('proj_type(1) proj_angle(10 20 30) proj_angle(1 2)')
+        first, second = host.Object.Get()
+        M = host.Mathutils
+        assert first.matrix == M.Euler((1, 3, 2)).toMatrix().resize4x4()
+        assert second.matrix == M.Euler((10, 30, 20)).toMatrix().resize4x4()
+
+
+def test_proj_angle_before_any_proj_type_does_nothing(tmp_path):
+    # A fresh interpreter: the Empty of earlier conversions is kept for the
+    # life of the module.
+    path = tmp_path / "doc.mqo"
+    path.write_bytes((HEAD + 'Material 1 {\n"m" proj_angle(10 20 30)\n}\n').encode())
+    script = ("import sys; sys.path[:0] = [%r, %r]; import Blender, Mivka; Mivka.readmqo(%r); "
+              "print(len(Blender.Object.Get()))" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(path)))
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, check=True)
+    assert done.stdout.endswith(b"\n0\n")
