@@ -3,6 +3,7 @@ package and the real MQO documents lie, and fixtures around a conversion."""
 
 import os
 import re
+import struct
 import sys
 from pathlib import Path
 
@@ -50,6 +51,27 @@ def corpus_documents():
     """(path, material count) of every Format Text Ver 1.0 document of the corpus."""
     return sorted((CORPUS / row["file"], int(row["materials"].split()[0]))
                   for row in corpus_table() if row["ver"] == "1.0")
+
+
+def single(value):
+    """A number rounded to single precision, as a float."""
+    return struct.unpack("f", struct.pack("f", value))[0]
+
+
+def world_vertices(obj, digits=6):
+    """The object's mesh vertices in world space, rounded."""
+    matrix = obj.matrix
+    return [tuple(round(c, digits) + 0.0 for c in v.co * matrix) for v in obj.getData(0, 1).verts]
+
+
+def cube_object(name="cube", attributes="", faces=None):
+    """An Object chunk holding a box of 8 vertices and 6 four-sided faces."""
+    faces = faces if faces is not None else (
+        "\t\t4 V(0 2 3 1)\n\t\t4 V(2 4 5 3)\n\t\t4 V(4 6 7 5)\n"
+        "\t\t4 V(6 0 1 7)\n\t\t4 V(6 4 2 0)\n\t\t4 V(1 3 5 7)\n")
+    return ('Object "%s" {\n%s\tvertex 8 {\n'
+            "\t\t-1 1 1\n\t\t-1 -1 1\n\t\t1 1 1\n\t\t1 -1 1\n\t\t1 1 -1\n\t\t1 -1 -1\n\t\t-1 1 -1\n\t\t-1 -1 -1\n"
+            "\t}\n\tface %d {\n%s\t}\n}\n") % (name, attributes, faces.count("V("), faces)
 
 
 @pytest.fixture

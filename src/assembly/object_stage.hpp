@@ -3,18 +3,12 @@
 #define MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 
 #include "document/scanner.hpp"
-#include "host/host.hpp"
+#include "objects/object_context.hpp"
 
 namespace MQO {
 
-// What the driver hands the object stage.
-struct ObjectStageContext
-{
-    HostObject materials;  // host list of the document's materials, in order
-    double scale = 1.0;    // applied to vertex positions and translations
-};
-
-// Converts the Object chunks at the scanner. Returns whether it matched.
+// Converts the Object chunks at the scanner, one host object and mesh each,
+// then builds the hierarchy from their depths. Returns whether it matched.
 bool object_stage(ObjectStageContext const& context, scanner_t const& scan);
 
 }  // namespace MQO

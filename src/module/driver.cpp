@@ -12,6 +12,8 @@
 
 #include <boost/python/extract.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <ostream>
 
 namespace MQO {
@@ -34,6 +36,33 @@ double registry_scale()
     if (!host::registry_record().has_key("Scale"))
         return 1.0;
     return boost::python::extract<double>(host::registry_record()["Scale"]);
+}
+
+// A document without materials has no Material chunk: its first Object
+// chunk follows the header.
+bool at_object_head(scanner_t const& scan)
+{
+    static char const object[] = "Object";
+    iterator_t const p = skip_space(scan.first, scan.last);
+    std::size_t const length = sizeof object - 1;
+    return std::size_t(scan.last - p) >= length && std::memcmp(p, object, length) == 0;
+}
+
+// Says where reading stopped when text is left after it, other than a
+// final "Eof": the line number and the next 20 bytes.
+void report_unread_text(scanner_t const& scan, iterator_t begin)
+{
+    iterator_t const last = scan.last;
+    iterator_t const p = skip_space(scan.first, last);
+    if (p == last)
+        return;
+    if (last - p >= 3 && std::memcmp(p, "Eof", 3) == 0 && skip_space(p + 3, last) == last)
+        return;
+    std::size_t const line = 1 + std::size_t(std::count(begin, p, '\n'));
+    std::ostream& out = console();
+    out << "Stopped reading at line " << line << ": ";
+    out.write(p, std::min<std::streamsize>(20, last - p));
+    out << '\n' << std::flush;
 }
 
 }  // namespace
@@ -66,7 +95,7 @@ void readmqo(std::string const& path)
     {
         MaterialParser const parser(TextureSearch{document_folder_of(path)});
         HostObject const materials = host::new_list();
-        if (convert_materials(parser, scan, materials)) {
+        if (at_object_head(scan) || convert_materials(parser, scan, materials)) {
             ObjectStageContext context;
             context.materials = materials;
             context.scale = registry_scale();
@@ -74,6 +103,7 @@ void readmqo(std::string const& path)
         }
     }
 
+    report_unread_text(scan, source.begin());
     report_progress(1.0, "Done");
     out << "TimeIt " << seconds_since(start_ms) << "sec" << '\n' << std::flush;
 }

@@ -144,3 +144,13 @@ def New(name="Mesh"):
     mesh = NMesh(name)
     store.meshes.append(mesh)
     return mesh
+
+
+def Get(name=None):
+    """Every mesh made so far, or the first one named `name`."""
+    if name is None:
+        return list(store.meshes)
+    for mesh in store.meshes:
+        if mesh.name == name:
+            return mesh
+    return None

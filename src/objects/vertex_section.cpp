@@ -1,0 +1,170 @@
+#include "objects/vertex_section.hpp"
+
+#include "document/progress_parser.hpp"
+#include "document/values.hpp"
+#include "module/progress.hpp"
+
+#include <cstdint>
+#include <cstring>
+
+namespace MQO {
+
+namespace {
+
+// Four bytes, a little-endian IEEE single, with no whitespace skipping.
+struct binary_float_parser : classic::parser<binary_float_parser>
+{
+    typedef binary_float_parser self_t;
+
+    template <typename ScannerT>
+    struct result
+    {
+        typedef typename classic::match_result<ScannerT, float>::type type;
+    };
+
+    template <typename ScannerT>
+    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    {
+        iterator_t const start = scan.first;
+        if (scan.last - start < 4)
+            return scan.no_match();
+        unsigned char const* const b = reinterpret_cast<unsigned char const*>(start);
+        std::uint32_t const bits = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                                   std::uint32_t(b[3]) << 24;
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        scan.first = start + 4;
+        return scan.create_match(4, value, start, scan.first);
+    }
+};
+
+typedef vector_parser<float, 3, single_real_parser> vertex_line_parser;
+typedef vector_parser<float, 3, binary_float_parser> binary_vertex_parser;
+
+// The binary data is read byte for byte, without whitespace skipping.
+typedef classic::scanner_policies<classic::no_skipper_iteration_policy<mqo_skip_policy> > raw_policies_t;
+typedef classic::scanner<iterator_t, raw_policies_t> raw_scanner_t;
+
+void append(VertexAppender const& appender, bounded_list<float, 3> const& position)
+{
+    // A coordinate that the line did not give is 0.
+    appender(position[0], position.count > 1 ? position[1] : 0.0f, position.count > 2 ? position[2] : 0.0f);
+}
+
+// A keyword, "{", anything up to the first "}", "}": content ignored.
+bool skip_sub_chunk(scanner_t const& scan, const char* keyword)
+{
+    using namespace classic;
+    return (str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}')).parse(scan);
+}
+
+void optional_sub_chunk(scanner_t const& scan, const char* keyword)
+{
+    iterator_t const start = scan.first;
+    if (!skip_sub_chunk(scan, keyword))
+        scan.first = start;
+}
+
+bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
+{
+    using namespace classic;
+    if (!str_p("vertex").parse(scan))
+        return false;
+    auto const count = unsigned_value_parser().parse(scan);
+    if (!count || !ch_p('{').parse(scan))
+        return false;
+    vertex_line_parser const line;
+    for (std::uint32_t i = 0; i < count.value(); ++i) {
+        auto const hit = line.parse(scan);
+        if (!hit)
+            return false;
+        append(appender, hit.value());
+    }
+    return ch_p('}').parse(scan);
+}
+
+// Only the weight sub-chunk, then the colour sub-chunk, both optional.
+bool parse_vertexattr_chunk(scanner_t const& scan)
+{
+    using namespace classic;
+    if (!(str_p("vertexattr") >> ch_p('{')).parse(scan))
+        return false;
+    optional_sub_chunk(scan, "weit");
+    optional_sub_chunk(scan, "color");
+    return ch_p('}').parse(scan);
+}
+
+// The line break that ends the "Vector n [bytes]" line, with any blanks in
+// front of it. The binary data starts right after it: bytes that look like
+// whitespace there are data.
+void skip_line_end(scanner_t const& scan)
+{
+    iterator_t p = scan.first;
+    while (p != scan.last && (*p == ' ' || *p == '\t'))
+        ++p;
+    if (p != scan.last && *p == '\r')
+        ++p;
+    if (p != scan.last && *p == '\n')
+        ++p;
+    if (p != scan.first && (p[-1] == '\n' || p[-1] == '\r'))
+        scan.first = p;
+}
+
+bool parse_bvertex_chunk(scanner_t const& scan, VertexAppender const& appender)
+{
+    using namespace classic;
+    if (!str_p("BVertex").parse(scan))
+        return false;
+    auto const count = unsigned_value_parser().parse(scan);
+    if (!count || !(ch_p('{') >> str_p("Vector") >> signed_integer_parser() >> ch_p('[') >> signed_integer_parser() >>
+                    ch_p(']')).parse(scan))
+        return false;
+    skip_line_end(scan);
+    raw_scanner_t const raw(scan.first, scan.last);
+    binary_vertex_parser const vertex;
+    for (std::uint32_t i = 0; i < count.value(); ++i) {
+        auto const hit = vertex.parse(raw);
+        if (!hit)
+            return false;
+        append(appender, hit.value());
+    }
+    optional_sub_chunk(scan, "weit");
+    optional_sub_chunk(scan, "color");
+    return ch_p('}').parse(scan);
+}
+
+// Runs one optional chunk: on failure the scanner goes back to its start.
+template <typename ChunkT>
+bool optional_chunk(scanner_t const& scan, ChunkT const& chunk)
+{
+    iterator_t const start = scan.first;
+    if (chunk())
+        return true;
+    scan.first = start;
+    return false;
+}
+
+}  // namespace
+
+VertexAppender::VertexAppender(double scale, HostObject const& mesh)
+    : scale_(scale), vert_(host::blender("NMesh").attr("Vert")), mesh_(mesh)
+{
+}
+
+void VertexAppender::operator()(float x, float y, float z) const
+{
+    HostObject const vertex = vert_(double(x) * scale_, -(double(z) * scale_), double(y) * scale_);
+    mesh_.attr("verts").attr("append")(vertex);
+}
+
+void parse_vertex_section(scanner_t const& scan, ObjectStageContext const& context, HostObject const& mesh)
+{
+    VertexAppender const appender(context.scale, mesh);
+    report_progress_here(progress_parser().parse(scan).value());
+
+    if (optional_chunk(scan, [&] { return parse_vertex_chunk(scan, appender); }))
+        optional_chunk(scan, [&] { return parse_vertexattr_chunk(scan); });
+    optional_chunk(scan, [&] { return parse_bvertex_chunk(scan, appender); });
+}
+
+}  // namespace MQO
