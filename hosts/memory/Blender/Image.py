@@ -2,7 +2,7 @@
 
 import os
 
-from ._store import store
+from ._store import get_named, store
 
 # Leading bytes of the file formats the application reads.
 _SIGNATURES = (
@@ -68,9 +68,4 @@ def Load(filename):
 
 
 def Get(name=None):
-    if name is None:
-        return list(store.images)
-    for image in store.images:
-        if image.name == name:
-            return image
-    raise NameError("Image.Get: no image %r" % (name,))
+    return get_named(store.images, name, NameError, "Image.Get")

@@ -1,6 +1,6 @@
 """Materials with their colours, shading values and ten texture slots."""
 
-from ._store import store
+from ._store import get_named, store
 
 SLOTS = 10
 
@@ -102,9 +102,4 @@ def New(name="Mat"):
 
 
 def Get(name=None):
-    if name is None:
-        return list(store.materials)
-    for material in store.materials:
-        if material.name == name:
-            return material
-    raise NameError("Material.Get: no material %r" % (name,))
+    return get_named(store.materials, name, NameError, "Material.Get")

@@ -1,7 +1,7 @@
 """Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
 
 from . import Mathutils
-from ._store import store
+from ._store import get_named, store
 
 
 class Vert:
@@ -147,10 +147,4 @@ def New(name="Mesh"):
 
 
 def Get(name=None):
-    """Every mesh made so far, or the first one named `name`."""
-    if name is None:
-        return list(store.meshes)
-    for mesh in store.meshes:
-        if mesh.name == name:
-            return mesh
-    return None
+    return get_named(store.meshes, name, NameError, "NMesh.Get")

@@ -1,7 +1,7 @@
 """Objects: a type, a name, a world matrix, linked data and a parent."""
 
 from . import Mathutils
-from ._store import store
+from ._store import get_named, store
 
 _TYPES = ("Armature", "Camera", "Curve", "Lamp", "Lattice", "Mball", "Mesh", "Surf", "Empty")
 
@@ -78,9 +78,4 @@ def New(kind, name=None):
 
 
 def Get(name=None):
-    if name is None:
-        return list(store.objects)
-    for obj in store.objects:
-        if obj.name == name:
-            return obj
-    raise AttributeError("Object.Get: no object %r" % (name,))
+    return get_named(store.objects, name, AttributeError, "Object.Get")

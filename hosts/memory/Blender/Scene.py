@@ -1,6 +1,6 @@
 """Scenes and the objects linked into them."""
 
-from ._store import store
+from ._store import get_named, store
 
 
 class Scene:
@@ -43,9 +43,4 @@ def getCurrent():
 
 
 def Get(name=None):
-    if name is None:
-        return list(store.scenes)
-    for scene in store.scenes:
-        if scene.name == name:
-            return scene
-    raise NameError("Scene.Get: no scene %r" % (name,))
+    return get_named(store.scenes, name, NameError, "Scene.Get")

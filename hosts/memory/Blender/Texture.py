@@ -1,6 +1,6 @@
 """Textures, and the constants of texture coordinates and map-to channels."""
 
-from ._store import store
+from ._store import get_named, store
 
 
 class _Constants:
@@ -74,9 +74,4 @@ def New(name="Tex"):
 
 
 def Get(name=None):
-    if name is None:
-        return list(store.textures)
-    for texture in store.textures:
-        if texture.name == name:
-            return texture
-    raise NameError("Texture.Get: no texture %r" % (name,))
+    return get_named(store.textures, name, NameError, "Texture.Get")

@@ -16,3 +16,13 @@ class Store:
 
 
 store = Store()
+
+
+def get_named(items, name, error, what):
+    """All `items` (a copy) when `name` is None, else the first one so named."""
+    if name is None:
+        return list(items)
+    for item in items:
+        if item.name == name:
+            return item
+    raise error("%s: no such name %r" % (what, name))
