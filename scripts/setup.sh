@@ -1,10 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages that building and testing Mivka need, when
-# any of them is missing.
+# Installs the Debian packages that building and testing Mivka need, and
+# any further ones named as arguments, when any of them is missing.
 set -eu
 
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
-libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev"
+libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev $*"
 
 missing=""
 for package in $packages; do

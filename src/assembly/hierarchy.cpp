@@ -3,25 +3,29 @@
 #include <boost/python/list.hpp>
 #include <boost/python/tuple.hpp>
 
+#include <vector>
+
 namespace MQO {
 
 namespace python = boost::python;
 
 void build_hierarchy(DepthList const& depths)
 {
-    for (std::size_t e = 0; e < depths.size(); ++e) {
-        DepthEntry const& entry = depths[e];
+    // The entries that can still be a parent: earlier entries with no later
+    // entry of smaller or equal depth, so depths rise from bottom to top.
+    // The nearest earlier entry of smaller depth is the top once the deeper
+    // or equal ones are gone; this keeps the search linear.
+    std::vector<DepthEntry const*> candidates;
+    for (DepthEntry const& entry : depths) {
         HostObject const data = entry.object.attr("getData")(0, 1);
         HostObject const inverse = entry.object.attr("getInverseMatrix")();
         data.attr("transform")(inverse);
-        if (entry.depth == 0)
-            continue;
-        for (std::size_t p = e; p-- > 0;) {
-            if (depths[p].depth < entry.depth) {
-                depths[p].object.attr("makeParent")(python::list(python::make_tuple(entry.object)));
-                break;
-            }
-        }
+
+        while (!candidates.empty() && candidates.back()->depth >= entry.depth)
+            candidates.pop_back();
+        if (entry.depth != 0 && !candidates.empty())
+            candidates.back()->object.attr("makeParent")(python::list(python::make_tuple(entry.object)));
+        candidates.push_back(&entry);
     }
 }
 

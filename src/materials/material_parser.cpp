@@ -7,6 +7,11 @@
 
 namespace MQO {
 
+// The library's closures keep the address of their frame on the stack while
+// a rule runs and take it back afterwards; GCC cannot see the second half.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+
 MaterialParser::MaterialParser(TextureSearch search) : search_(std::move(search))
 {
     quoted_string_ = quoted_string_parser()[quoted_string_.text = phoenix::arg1];
@@ -35,7 +40,7 @@ bool MaterialParser::parse_head(scanner_t const& scan) const
     return (str_p("Material") >> unsigned_value_parser() >> ch_p('{')).parse(scan);
 }
 
-bool MaterialParser::parse_name(scanner_t const& scan, std::string& name) const
+bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) const
 {
     auto hit = quoted_string_.parse(scan);
     if (!hit)
@@ -43,6 +48,8 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string& name) const
     name = hit.value();
     return true;
 }
+
+#pragma GCC diagnostic pop
 
 void MaterialParser::parse_attributes(scanner_t const& scan, HostObject const& material) const
 {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace MQO {
 
@@ -33,8 +34,9 @@ struct TextureSearch
     std::string document_folder;  // the folder of the document being read
 };
 
-// The text being read by the quoted-string rule.
-struct filename_closure : classic::closure<filename_closure, std::string>
+// The text being read by the quoted-string rule: a view of the document,
+// so that names and file names are not copied until the host takes them.
+struct filename_closure : classic::closure<filename_closure, std::string_view>
 {
     member1 text;
 };
@@ -48,7 +50,7 @@ public:
     bool parse_head(scanner_t const& scan) const;
 
     // A quoted material name.
-    bool parse_name(scanner_t const& scan, std::string& name) const;
+    bool parse_name(scanner_t const& scan, std::string_view& name) const;
 
     // Zero or more attributes, each applied to `material` as soon as its
     // value has been read (before its closing parenthesis is looked for).

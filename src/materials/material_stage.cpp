@@ -17,7 +17,7 @@ bool convert_materials(MaterialParser const& parser, scanner_t const& scan, Host
     iterator_t const start = scan.first;
     std::ostream& out = console();
     HostObject material;  // the material whose name was read last
-    std::string name;
+    std::string_view name;
     while (parser.parse_name(scan, name)) {
         material = host::blender("Material").attr("New")(host::bytes(name));
         out << "Creating Material -" << name << '\n' << std::flush;

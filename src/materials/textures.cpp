@@ -37,13 +37,20 @@ HostObject& projection_empty()
     return *empty;
 }
 
-// A file name with a NUL byte inside names no file: the system would read
-// only what comes before it.
+// Whether the file system has an entry (file or folder) at `path`. A name
+// with a NUL byte inside, a name too long for the system and a loop of
+// symbolic links name no file; other failures of the query raise.
 bool file_exists(std::string const& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;
-    return boost::filesystem::exists(boost::filesystem::path(path));
+    namespace errc = boost::system::errc;
+    boost::system::error_code error;
+    bool const found = boost::filesystem::exists(boost::filesystem::path(path), error);
+    if (!error || error == errc::no_such_file_or_directory || error == errc::not_a_directory ||
+        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels)
+        return found;
+    throw boost::filesystem::filesystem_error("boost::filesystem::exists", boost::filesystem::path(path), error);
 }
 
 bool is_relative(std::string const& file)

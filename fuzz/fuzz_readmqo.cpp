@@ -1,0 +1,75 @@
+// libFuzzer target: every input is written to a file and converted with
+// readmqo into the in-memory host, inside an embedded interpreter. Host
+// errors are expected (broken documents may name missing vertices); memory
+// errors and undefined behaviour are what the sanitizers look for.
+#include "document/console.hpp"
+#include "module/driver.hpp"
+
+#include <boost/python.hpp>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#ifndef MIVKA_HOST_DIR
+#error "MIVKA_HOST_DIR must name the folder of the Blender host package"
+#endif
+
+namespace python = boost::python;
+
+namespace {
+
+std::string document_path;
+python::object reset_host;
+
+// Console output is thrown away, but every byte of it is still formatted.
+struct DiscardingBuffer : std::streambuf
+{
+    int overflow(int c) override { return c; }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+DiscardingBuffer discard_buffer;
+std::ostream discard_stream(&discard_buffer);
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    Py_InitializeEx(0);
+    python::object const sys = python::import("sys");
+    sys.attr("path").attr("insert")(0, MIVKA_HOST_DIR);
+    python::object const blender = python::import("Blender");
+    reset_host = blender.attr("reset");
+    // No bar on a terminal while fuzzing.
+    python::exec("def draw(fraction, text):\n    float(fraction); str(text)\n",
+                 python::import("__main__").attr("__dict__"));
+    blender.attr("Window").attr("DrawProgressBar") = python::import("__main__").attr("draw");
+
+    const char* const folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    document_path = std::string(folder) + "/mivka-fuzz-" + std::to_string(::getpid()) + ".mqo";
+    MQO::redirect_console(&discard_stream);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    {
+        std::ofstream file(document_path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    try {
+        MQO::readmqo(document_path);
+    } catch (python::error_already_set const&) {
+        PyErr_Clear();
+    } catch (std::exception const&) {
+        // Errors of the module's libraries become Python errors in the module.
+    }
+    reset_host(true);
+    return 0;
+}

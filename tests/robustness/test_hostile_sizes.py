@@ -1,0 +1,101 @@
+"""Documents with hostile sizes finish, in a separate process, with memory
+bounded by the document and what the host was given."""
+
+import os
+import subprocess
+import sys
+
+import pytest
+
+from conftest import BUILD, HEAD, ROOT
+
+MIB = 1 << 20
+SCRIPT = """
+import sys
+sys.path[:0] = [%r, %r]
+import Blender, Mivka
+try:
+    Mivka.readmqo(sys.argv[1])
+except IndexError:
+    pass
+objects = Blender.Object.Get()
+print(len(objects), sum(len(o.getData(0, 1).verts) for o in objects if o.getData(0, 1)), file=sys.stderr)
+""" % (str(BUILD), str(ROOT / "hosts" / "memory"))
+
+
+def convert_apart(path):
+    """Converts in a child process; returns (its stderr, its peak resident bytes)."""
+    child = subprocess.Popen([sys.executable, "-c", SCRIPT, str(path)], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE)
+    try:
+        _, err = child.communicate(timeout=240)
+    except subprocess.TimeoutExpired:
+        child.kill()
+        raise
+    assert child.returncode == 0, err
+    usage = os.wait4(child.pid, 0)[2] if False else None
+    return err, usage
+
+
+def peak_of_child(path):
+    pid = os.fork()
+    if pid == 0:  # pragma: no cover - the child
+        devnull = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(devnull, 1)
+        os.execv(sys.executable, [sys.executable, "-c", SCRIPT, str(path)])
+    _, status, usage = os.wait4(pid, 0)
+    assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0
+    return usage.ru_maxrss * 1024
+
+
+@pytest.fixture(scope="module")
+def baseline(tmp_path_factory):
+    path = tmp_path_factory.mktemp("baseline") / "empty.mqo"
+    path.write_bytes(HEAD.encode())
+    return peak_of_child(path)
+
+
+MATERIAL = 'Material 1 {\n"m"\n}\n'
+
+
+@pytest.mark.parametrize("name, content", [
+    ("vertex count", HEAD + MATERIAL + 'Object "o" {\n\tvertex 4294967295 {\n\t\t1 2 3\n\t\t4 5 6\n\t}\n'
+                                       '\tface 1 {\n\t\t3 V(0 1 1)\n\t}\n}\n'),
+    ("BVertex count", HEAD + MATERIAL + 'Object "o" {\n\tBVertex 4294967295 {\n\t\tVector 1 [12]\n'
+                                        + "\x00" * 12 + '\n\t}\n\tface 0 {\n\t}\n}\n'),
+    ("face count", HEAD + MATERIAL + 'Object "o" {\n\tvertex 3 {\n1 2 3 4 5 6 7 8 9\n}\n'
+                                     '\tface 4294967295 {\n\t\t3 V(0 1 2)\n\t}\n}\n'),
+    ("BVertex past the end", HEAD + MATERIAL + 'Object "o" {\n\tBVertex 1000000 {\n\t\tVector 1000000 [12000000]\n'
+                                               + "\x01\x02\x03\x04" * 25),
+])
+def test_huge_counts_read_only_what_is_there(tmp_path, name, content):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(content.encode("latin-1"))
+    err, _ = convert_apart(path)
+    assert err.split()[0] == b"1"
+
+
+def test_a_hundred_megabyte_name(tmp_path, baseline):
+    path = tmp_path / "doc.mqo"
+    with open(path, "wb") as f:
+        f.write(HEAD.encode() + b'Material 1 {\n"')
+        f.write(b"n" * (100 * MIB))
+        f.write(b'" dif(0.5)\n}\n')
+    # The mapping, the name as read and the host's copy of it.
+    assert peak_of_child(path) < baseline + 3 * 100 * MIB + 16 * MIB
+
+
+def test_a_line_of_a_million_numbers(tmp_path, baseline):
+    path = tmp_path / "doc.mqo"
+    numbers = " ".join(str(i % 10) for i in range(1000000))
+    path.write_bytes((HEAD + MATERIAL + 'Object "o" {\n\tvertex 1 {\n' + numbers + "\n\t}\n\tface 1 {\n\t\t3 V("
+                      + numbers + ")\n\t}\n}\n").encode())
+    assert peak_of_child(path) < baseline + 16 * MIB
+
+
+def test_a_hundred_thousand_empty_object_chunks(tmp_path, baseline):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes((HEAD + MATERIAL + 'Object "o" {\n}\n' * 100000).encode())
+    err, _ = convert_apart(path)
+    assert err.split() == [b"1", b"0"]
+    assert peak_of_child(path) < baseline + 16 * MIB

@@ -1,0 +1,82 @@
+"""Conversions leave nothing behind: no Python objects, no memory, no
+mappings, and valgrind finds no block that the module lost."""
+
+import gc
+import os
+import shutil
+import subprocess
+import sys
+
+import pytest
+
+from conftest import BUILD, CORPUS, ROOT
+from test_host_failures import PNG, document_text
+
+
+def resident_bytes():
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def test_two_hundred_conversions_keep_objects_and_memory_flat(tmp_path, mivka, host, capfdbinary, progress):
+    (tmp_path / "t.png").write_bytes(PNG)
+    whole = tmp_path / "whole.mqo"
+    whole.write_bytes(document_text(vertices=300))
+    broken = tmp_path / "broken.mqo"
+    broken.write_bytes(document_text(vertices=300)[:5000])
+    documents = [str(whole), str(broken), str(CORPUS / "lsbattle__Griffin.mqo")]
+
+    def round_of_conversions():
+        for path in documents:
+            try:
+                mivka.readmqo(path)
+            except IndexError:
+                pass
+            host.reset()
+            progress.clear()
+        capfdbinary.readouterr()
+
+    for _ in range(20):  # warm up: caches, interned names, the allocator's pools
+        round_of_conversions()
+    gc.collect()
+    objects, memory = len(gc.get_objects()), resident_bytes()
+    for _ in range(200):
+        round_of_conversions()
+    gc.collect()
+    assert len(gc.get_objects()) - objects < 50
+    assert resident_bytes() - memory < 4 << 20
+    with open("/proc/self/maps") as maps:
+        assert str(tmp_path) not in maps.read()
+
+
+@pytest.mark.skipif(shutil.which("valgrind") is None, reason="valgrind is not installed")
+@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="valgrind cannot run a sanitized build")
+def test_valgrind_finds_no_block_lost_by_the_module(tmp_path):
+    (tmp_path / "t.png").write_bytes(PNG)
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(document_text(vertices=30))
+    script = ("import sys; sys.path[:0] = [%r, %r]; import Blender, Mivka\n"
+              "for _ in range(3):\n    Mivka.readmqo(%r); Blender.reset()\n"
+              % (str(BUILD), str(ROOT / "hosts" / "memory"), str(path)))
+    done = subprocess.run(
+        ["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
+         "--errors-for-leak-kinds=definite", "--error-exitcode=99", "--num-callers=40",
+         sys.executable, "-c", script],
+        capture_output=True, env=dict(os.environ, PYTHONMALLOC="malloc"), timeout=600)
+    report = done.stderr.decode("utf-8", "replace")
+    # Each loss record: its heading line, then its stack up to an empty line.
+    records, record = [], None
+    for line in report.splitlines():
+        text = line.split("== ", 1)[-1]
+        if "are definitely lost in loss record" in text:
+            record = [text]
+        elif record is not None:
+            if text.strip():
+                record.append(text)
+            else:
+                records.append("\n".join(record))
+                record = None
+    assert [r for r in records if "Mivka" in r] == []
+    # Nothing else either: no definite leak and no memory error in the whole process.
+    assert done.returncode == 0, report[-4000:]
+    assert "definitely lost: 0 bytes in 0 blocks" in report
