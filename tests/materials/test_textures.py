@@ -88,6 +88,12 @@ class TestSearch:
             textures('tex("notes.png")')
         assert [t.name for t in host.Texture.Get()] == ["ColorMap"] and host.Image.Get() == []
 
+    def test_a_name_too_long_for_the_file_system_is_a_missing_file(self, textures, host):
+        long_name = "d" * 300 + "/" + "x" * 5000 + ".png"
+        host.Registry.SetKey("Mivka", {"ColorMap": "/tex"})
+        out, calls = textures('tex("%s")' % long_name)
+        assert calls == [] and b"Unable to Load ColorMap[/tex/" + long_name.encode() + b"]\n" in out
+
     def test_a_file_text_with_a_nul_byte_is_never_found(self, textures):
         (textures.work / "a").write_bytes(PNG)
         out, calls = textures('tex("a\0b")')
