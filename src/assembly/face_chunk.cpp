@@ -32,8 +32,8 @@ bool optional_part(scanner_t const& scan, const char* literal, ValueParserT cons
     return false;
 }
 
-// The line count, "V(" corners ")", then optionally "M(", "UV(" and "COL(",
-// in this order.
+}  // namespace
+
 bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
 {
     using namespace classic;
@@ -50,6 +50,8 @@ bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
     face.has_colours = optional_part(scan, "COL(", index_list_parser(), face.colour_values);
     return true;
 }
+
+namespace {
 
 struct FaceBuilder
 {

@@ -38,7 +38,6 @@ struct binary_float_parser : classic::parser<binary_float_parser>
     }
 };
 
-typedef vector_parser<float, 3, single_real_parser> vertex_line_parser;
 typedef vector_parser<float, 3, binary_float_parser> binary_vertex_parser;
 
 // The binary data is read byte for byte, without whitespace skipping.

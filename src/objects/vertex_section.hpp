@@ -4,9 +4,13 @@
 #define MIVKA_OBJECTS_VERTEX_SECTION_HPP
 
 #include "document/scanner.hpp"
+#include "document/values.hpp"
 #include "objects/object_context.hpp"
 
 namespace MQO {
+
+// A text vertex line: up to three single reals.
+typedef vector_parser<float, 3, single_real_parser> vertex_line_parser;
 
 // Turns document positions into host vertices: axes (x, y, z) become
 // (x, -z, y), times the scale factor, and each vertex goes to the end of the

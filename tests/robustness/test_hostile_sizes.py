@@ -10,6 +10,8 @@ import pytest
 from conftest import BUILD, HEAD, ROOT
 
 MIB = 1 << 20
+# The sanitizers' shadow memory and quarantine make resident sizes say nothing.
+SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
 SCRIPT = """
 import sys
 sys.path[:0] = [%r, %r]
@@ -24,17 +26,18 @@ print(len(objects), sum(len(o.getData(0, 1).verts) for o in objects if o.getData
 
 
 def convert_apart(path):
-    """Converts in a child process; returns (its stderr, its peak resident bytes)."""
-    child = subprocess.Popen([sys.executable, "-c", SCRIPT, str(path)], stdout=subprocess.DEVNULL,
-                             stderr=subprocess.PIPE)
-    try:
-        _, err = child.communicate(timeout=240)
-    except subprocess.TimeoutExpired:
-        child.kill()
-        raise
-    assert child.returncode == 0, err
-    usage = os.wait4(child.pid, 0)[2] if False else None
-    return err, usage
+    """Converts in a child process; returns what it wrote to stderr."""
+    done = subprocess.run([sys.executable, "-c", SCRIPT, str(path)], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE, timeout=240)
+    assert done.returncode == 0, done.stderr
+    return done.stderr
+
+
+def assert_peak_below(path, bound):
+    """Converts in a child process and checks its peak resident memory."""
+    peak = peak_of_child(path)
+    if not SANITIZED:
+        assert peak < bound
 
 
 def peak_of_child(path):
@@ -71,8 +74,7 @@ MATERIAL = 'Material 1 {\n"m"\n}\n'
 def test_huge_counts_read_only_what_is_there(tmp_path, name, content):
     path = tmp_path / "doc.mqo"
     path.write_bytes(content.encode("latin-1"))
-    err, _ = convert_apart(path)
-    assert err.split()[0] == b"1"
+    assert convert_apart(path).split()[0] == b"1"
 
 
 def test_a_hundred_megabyte_name(tmp_path, baseline):
@@ -82,7 +84,7 @@ def test_a_hundred_megabyte_name(tmp_path, baseline):
         f.write(b"n" * (100 * MIB))
         f.write(b'" dif(0.5)\n}\n')
     # The mapping, the name as read and the host's copy of it.
-    assert peak_of_child(path) < baseline + 3 * 100 * MIB + 16 * MIB
+    assert_peak_below(path, baseline + 3 * 100 * MIB + 16 * MIB)
 
 
 def test_a_line_of_a_million_numbers(tmp_path, baseline):
@@ -90,12 +92,11 @@ def test_a_line_of_a_million_numbers(tmp_path, baseline):
     numbers = " ".join(str(i % 10) for i in range(1000000))
     path.write_bytes((HEAD + MATERIAL + 'Object "o" {\n\tvertex 1 {\n' + numbers + "\n\t}\n\tface 1 {\n\t\t3 V("
                       + numbers + ")\n\t}\n}\n").encode())
-    assert peak_of_child(path) < baseline + 16 * MIB
+    assert_peak_below(path, baseline + 16 * MIB)
 
 
 def test_a_hundred_thousand_empty_object_chunks(tmp_path, baseline):
     path = tmp_path / "doc.mqo"
     path.write_bytes((HEAD + MATERIAL + 'Object "o" {\n}\n' * 100000).encode())
-    err, _ = convert_apart(path)
-    assert err.split() == [b"1", b"0"]
-    assert peak_of_child(path) < baseline + 16 * MIB
+    assert convert_apart(path).split() == [b"1", b"0"]
+    assert_peak_below(path, baseline + 16 * MIB)

@@ -1,0 +1,2 @@
+def Load(path):
+    return path

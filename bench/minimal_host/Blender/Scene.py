@@ -1,0 +1,10 @@
+class Scene:
+    def link(self, obj):
+        pass
+
+
+_current = Scene()
+
+
+def getCurrent():
+    return _current

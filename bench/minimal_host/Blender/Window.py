@@ -1,0 +1,2 @@
+def DrawProgressBar(fraction, text):
+    pass
