@@ -1,6 +1,7 @@
 #include "assembly/face_chunk.hpp"
 
 #include "assembly/face.hpp"
+#include "host/fast_call.hpp"
 
 #include <boost/python/extract.hpp>
 #include <boost/python/tuple.hpp>
@@ -53,6 +54,9 @@ bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
 
 namespace {
 
+// Turns face lines into host faces and edges. Vertices are looked up in a
+// list copy of the mesh's vertices that this code made itself, so it reads
+// its items directly.
 struct FaceBuilder
 {
     ObjectStageContext const& context;
@@ -62,47 +66,83 @@ struct FaceBuilder
     bool some_uv = false;
     bool some_colours = false;
 
-    HostObject vertex(std::uint32_t number) const { return vertex_list[number]; }
+    HostObject vertex(std::uint32_t number) const
+    {
+        PyObject* const list = vertex_list.ptr();
+        if (number >= std::size_t(PyList_GET_SIZE(list))) {
+            PyErr_SetString(PyExc_IndexError, "list index out of range");
+            python::throw_error_already_set();
+        }
+        return HostObject(python::handle<>(python::borrowed(PyList_GET_ITEM(list, number))));
+    }
 
     void add_edge(Face const& line) const
     {
-        mesh.attr("addEdge")(vertex(line.vertex_indices[1]), vertex(line.vertex_indices[0]));
+        static PyObject* const add_edge_name = host::name("addEdge");
+        host::call_method(mesh, add_edge_name, vertex(line.vertex_indices[1]), vertex(line.vertex_indices[0]));
     }
 
     void add_face(Face const& line, std::size_t corners)
     {
-        HostObject face = face_class();
-        HostObject const append = face.attr("append");
+        static PyObject* const append_name = host::name("append");
+        static PyObject* const faces_name = host::name("faces");
+        HostObject const face = host::call(face_class);
+        HostObject const append = host::attribute(face, append_name);
         for (std::size_t i = corners; i-- > 0;)
-            append(vertex(line.vertex_indices[i]));
+            host::call(append, vertex(line.vertex_indices[i]));
 
-        if (line.material_number >= 0) {
-            HostObject const material = context.materials[line.material_number];
-            int const uses = python::extract<int>(mesh.attr("getMaterials")().attr("count")(material));
-            if (uses == 0)
-                mesh.attr("addMaterial")(material);
-            face.attr("materialIndex") = mesh.attr("materials").attr("index")(material);
-        }
+        if (line.material_number >= 0)
+            set_material(face, line.material_number);
 
         // Texture coordinates and colours count only where every corner has them.
         if (line.has_uv && line.uv_values.count >= 2 * corners) {
+            static PyObject* const uv_name = host::name("uv");
             some_uv = true;
-            python::list uv;
-            for (std::size_t i = corners; i-- > 0;)
-                uv.append(python::make_tuple(double(line.uv_values[2 * i]), 1.0 - double(line.uv_values[2 * i + 1])));
-            face.attr("uv") = uv;
+            HostObject const uv = host::take(PyList_New(Py_ssize_t(corners)));
+            for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
+                PyObject* const pair = PyTuple_Pack(2, host::number(double(line.uv_values[2 * i])).ptr(),
+                                                    host::number(1.0 - double(line.uv_values[2 * i + 1])).ptr());
+                if (!pair)
+                    python::throw_error_already_set();
+                PyList_SET_ITEM(uv.ptr(), Py_ssize_t(slot), pair);
+            }
+            host::set_attribute(face, uv_name, uv);
         }
         if (line.has_colours && line.colour_values.count >= corners) {
+            static PyObject* const col_name = host::name("col");
+            static PyObject* const nmesh_name = host::name("NMesh");
+            static PyObject* const colour_name = host::name("Col");
             some_colours = true;
-            HostObject const colour = host::blender("NMesh").attr("Col");
-            python::list colours;
-            for (std::size_t i = corners; i-- > 0;) {
+            HostObject const colour = host::attribute(host::blender(nmesh_name), colour_name);
+            HostObject const colours = host::take(PyList_New(Py_ssize_t(corners)));
+            for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
                 std::uint32_t const packed = line.colour_values[i];
-                colours.append(colour(packed & 0xFF, packed >> 8 & 0xFF, packed >> 16 & 0xFF, packed >> 24 & 0xFF));
+                HostObject const made =
+                    host::call(colour, host::integer(packed & 0xFF), host::integer(packed >> 8 & 0xFF),
+                               host::integer(packed >> 16 & 0xFF), host::integer(packed >> 24 & 0xFF));
+                PyList_SET_ITEM(colours.ptr(), Py_ssize_t(slot), python::incref(made.ptr()));
             }
-            face.attr("col") = colours;
+            host::set_attribute(face, col_name, colours);
         }
-        mesh.attr("faces").attr("append")(face);
+        host::call_method(host::attribute(mesh, faces_name), append_name, face);
+    }
+
+    // Adds the document material to the mesh on its first use there, and
+    // points the face at its slot.
+    void set_material(HostObject const& face, std::int32_t number) const
+    {
+        static PyObject* const get_materials = host::name("getMaterials");
+        static PyObject* const count_name = host::name("count");
+        static PyObject* const add_material = host::name("addMaterial");
+        static PyObject* const materials_name = host::name("materials");
+        static PyObject* const index_name = host::name("index");
+        static PyObject* const material_index = host::name("materialIndex");
+        HostObject const material = context.materials[number];
+        HostObject const uses = host::call_method(host::call_method(mesh, get_materials), count_name, material);
+        if (python::extract<int>(uses) == 0)
+            host::call_method(mesh, add_material, material);
+        host::set_attribute(face, material_index,
+                            host::call_method(host::attribute(mesh, materials_name), index_name, material));
     }
 };
 

@@ -85,9 +85,74 @@ inline float c_strto(std::string const& text, float*)
     return ::strtof_l(text.c_str(), nullptr, c_locale());
 }
 
+// Exact powers of ten of each type: every one of them is representable.
+double const double_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+float const float_powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+template <typename T>
+struct exact_limits;
+template <>
+struct exact_limits<double>
+{
+    static constexpr std::uint64_t mantissa = std::uint64_t(1) << 53;
+    static constexpr int power = 22;
+    static double power_of_ten(int e) { return double_powers[e]; }
+};
+template <>
+struct exact_limits<float>
+{
+    static constexpr std::uint64_t mantissa = std::uint64_t(1) << 24;
+    static constexpr int power = 10;
+    static float power_of_ten(int e) { return float_powers[e]; }
+};
+
+// The common case of a document number: a plain decimal ("-12.3456", "0",
+// "1.") whose digits make an integer small enough to be exact in T, with
+// few enough decimals that the power of ten is exact too. Then a single
+// division rounds correctly. Returns false, having read nothing, for any
+// other text.
+template <typename T>
+bool read_plain_decimal(const char*& first, const char* last, T& value)
+{
+    const char* p = first;
+    bool const negative = p != last && *p == '-';
+    if (p != last && (*p == '-' || *p == '+'))
+        ++p;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    while (p != last && is_digit(*p) && digits < 19) {
+        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+        ++digits;
+        ++p;
+    }
+    if (p != last && *p == '.') {
+        ++p;
+        while (p != last && is_digit(*p) && digits < 19) {
+            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+            ++digits;
+            ++decimals;
+            ++p;
+        }
+    }
+    // Anything more (more digits, an exponent) goes the general way.
+    if (digits == 0 || (p != last && (is_digit(*p) || *p == 'e' || *p == 'E')))
+        return false;
+    if (mantissa > exact_limits<T>::mantissa || decimals > exact_limits<T>::power)
+        return false;
+    T const magnitude = T(mantissa) / exact_limits<T>::power_of_ten(decimals);
+    value = negative ? -magnitude : magnitude;
+    first = p;
+    return true;
+}
+
 template <typename T>
 bool read_real_as(const char*& first, const char* last, T& value)
 {
+    if (read_plain_decimal(first, last, value))
+        return true;
+
     const char* digits = nullptr;
     const char* const end = scan_real_text(first, last, digits);
     if (!end)

@@ -1,17 +1,50 @@
 #include "host/host.hpp"
 
-#include <boost/python/import.hpp>
+#include "host/fast_call.hpp"
 
 namespace MQO {
 namespace host {
 
 namespace python = boost::python;
 
-HostObject blender(const char* name)
+PyObject* name(const char* text)
 {
-    python::object const module = python::import("Blender");
-    python::dict const dictionary(module.attr("__dict__"));
-    return dictionary[name];
+    PyObject* const made = PyUnicode_InternFromString(text);
+    if (!made)
+        python::throw_error_already_set();
+    return made;
+}
+
+void set_attribute(HostObject const& object, PyObject* attribute_name, HostObject const& value)
+{
+    if (PyObject_SetAttr(object.ptr(), attribute_name, value.ptr()) != 0)
+        python::throw_error_already_set();
+}
+
+HostObject blender(const char* item)
+{
+    return blender(take(PyUnicode_FromString(item)).ptr());
+}
+
+HostObject blender(PyObject* item)
+{
+    // The module as imported, straight from the runtime's table of modules
+    // when it is there; through the import machinery otherwise (which also
+    // raises the import error for a module that is missing or blocked).
+    static PyObject* const module_name = name("Blender");
+    static PyObject* const dictionary_name = name("__dict__");
+    PyObject* module = PyImport_GetModule(module_name);
+    if (module == Py_None) {
+        Py_DECREF(module);
+        module = nullptr;
+    }
+    if (!module) {
+        if (PyErr_Occurred())
+            python::throw_error_already_set();
+        module = PyImport_Import(module_name);
+    }
+    HostObject const dictionary = attribute(take(module), dictionary_name);
+    return take(PyObject_GetItem(dictionary.ptr(), item));
 }
 
 HostObject bytes(std::string_view text)

@@ -21,6 +21,7 @@ namespace host {
 // "Blender"'s dictionary. Raises the host's error when the module cannot be
 // imported or has no such item.
 HostObject blender(const char* name);
+HostObject blender(PyObject* name);
 
 // Document text for the host: a bytes object holding the bytes unchanged.
 HostObject bytes(std::string_view text);

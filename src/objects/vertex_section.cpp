@@ -2,6 +2,7 @@
 
 #include "document/progress_parser.hpp"
 #include "document/values.hpp"
+#include "host/fast_call.hpp"
 #include "module/progress.hpp"
 
 #include <cstdint>
@@ -152,8 +153,11 @@ VertexAppender::VertexAppender(double scale, HostObject const& mesh)
 
 void VertexAppender::operator()(float x, float y, float z) const
 {
-    HostObject const vertex = vert_(double(x) * scale_, -(double(z) * scale_), double(y) * scale_);
-    mesh_.attr("verts").attr("append")(vertex);
+    static PyObject* const verts = host::name("verts");
+    static PyObject* const append = host::name("append");
+    HostObject const vertex = host::call(vert_, host::number(double(x) * scale_),
+                                         host::number(-(double(z) * scale_)), host::number(double(y) * scale_));
+    host::call_method(host::attribute(mesh_, verts), append, vertex);
 }
 
 void parse_vertex_section(scanner_t const& scan, ObjectStageContext const& context, HostObject const& mesh)
