@@ -6,6 +6,10 @@ import json
 import os
 import sys
 
+sys.path.append(os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "hosts", "common"))
+
+from blender24.names import decode_name  # noqa: E402
+
 TEXTURE_KINDS = ("ColorMap", "NormalMap", "AlphaMap")
 _KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap", "bump": "NormalMap",
                  "alpha": "AlphaMap"}
@@ -13,18 +17,6 @@ _KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap
 
 class ConversionFailed(Exception):
     pass
-
-
-def decode_name(name):
-    """Document text for people: UTF-8 when valid, else Shift_JIS, else byte by byte."""
-    if isinstance(name, str):
-        return name
-    for encoding in ("utf-8", "cp932"):
-        try:
-            return name.decode(encoding)
-        except UnicodeDecodeError:
-            pass
-    return name.decode("latin-1")
 
 
 def _texture_dir(text):

@@ -6,6 +6,13 @@ afterwards: `Scene.getCurrent().objects`, `Material.Get()`, ... Names and
 file names are kept exactly as given (bytes when they come from a document).
 """
 
+import os
+import sys
+
+_COMMON = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "common")
+if os.path.isdir(_COMMON) and _COMMON not in sys.path:
+    sys.path.append(_COMMON)
+
 from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene
 from ._store import store as _store
 
