@@ -1,0 +1,158 @@
+"""Materials as node trees (Principled BSDF), with the 2.4x values kept as
+custom properties and the texture slots as Image Texture nodes."""
+
+from blender24.names import decode_name
+
+SLOTS = 10
+
+
+def _principled(material):
+    for node in material.node_tree.nodes:
+        if node.type == "BSDF_PRINCIPLED":
+            return node
+    raise RuntimeError("material %r has no Principled BSDF" % material.name)
+
+
+class MTex:
+    """A texture slot: an Image Texture node wired to the input that its
+    map-to channel names, through the UV map or through an object's
+    coordinates."""
+
+    def __init__(self, owner, slot, texture, texco, mapto):
+        from .Texture import MapTo, TexCo
+
+        self._owner, self._slot = owner, slot
+        self.tex, self.mapto = texture, mapto
+        self._texco, self._object, self.mapping = texco, None, 0
+        material = owner.material
+        nodes, links = material.node_tree.nodes, material.node_tree.links
+        bsdf = _principled(material)
+        node = nodes.new("ShaderNodeTexImage")
+        node.name = node.label = "Mivka slot %d" % slot
+        node.location = (-600, 300 - 300 * slot)
+        image = texture.image.image if texture.image is not None else None
+        node.image = image
+        self._node = node
+        if mapto & MapTo.COL:
+            links.new(node.outputs["Color"], bsdf.inputs["Base Color"])
+        if mapto & MapTo.NOR:
+            bump = nodes.new("ShaderNodeBump")
+            bump.location = (-250, 300 - 300 * slot)
+            links.new(node.outputs["Color"], bump.inputs["Height"])
+            links.new(bump.outputs["Normal"], bsdf.inputs["Normal"])
+        if mapto & MapTo.ALPHA:
+            has_alpha = image is not None and image.channels == 4 and "UseAlpha" in texture.imageFlags
+            links.new(node.outputs["Alpha" if has_alpha else "Color"], bsdf.inputs["Alpha"])
+            material.blend_method = "BLEND"
+            material.shadow_method = "HASHED"
+        self._wire()
+        del TexCo
+
+    def _wire(self):
+        from .Texture import TexCo
+
+        material = self._owner.material
+        nodes, links = material.node_tree.nodes, material.node_tree.links
+        for link in list(self._node.inputs["Vector"].links):
+            links.remove(link)
+        if self._texco == TexCo.OBJECT and self._object is not None and self._object.blender is not None:
+            coordinates = nodes.new("ShaderNodeTexCoord")
+            coordinates.object = self._object.blender
+            coordinates.location = (-850, 300 - 300 * self._slot)
+            links.new(coordinates.outputs["Object"], self._node.inputs["Vector"])
+        else:
+            uv = nodes.new("ShaderNodeUVMap")
+            uv.uv_map = "UVMap"
+            uv.location = (-850, 300 - 300 * self._slot)
+            links.new(uv.outputs["UV"], self._node.inputs["Vector"])
+
+    @property
+    def texco(self):
+        return self._texco
+
+    @texco.setter
+    def texco(self, value):
+        self._texco = int(value)
+        self._wire()
+
+    @property
+    def object(self):
+        return self._object
+
+    @object.setter
+    def object(self, value):
+        self._object = value
+        self._wire()
+
+
+class Material:
+    def __init__(self, name):
+        import bpy
+
+        self.name = name
+        self.material = bpy.data.materials.new(decode_name(name))
+        self.material.use_nodes = True
+        self.material["mivka_name"] = decode_name(name)
+        self._textures = [None] * SLOTS
+
+    def _keep(self, key, value):
+        self.material["mivka_" + key] = value
+
+    def setRGBCol(self, *rgb):
+        if len(rgb) == 1:
+            rgb = tuple(rgb[0])
+        r, g, b = (float(c) for c in rgb)
+        self._keep("rgbCol", [r, g, b])
+        self.material.diffuse_color[:3] = (r, g, b)
+        bsdf = _principled(self.material)
+        alpha = bsdf.inputs["Base Color"].default_value[3]
+        bsdf.inputs["Base Color"].default_value = (r, g, b, alpha)
+        bsdf.inputs["Emission"].default_value = (r, g, b, 1.0)
+
+    def setAlpha(self, value):
+        alpha = float(value)
+        self._keep("alpha", alpha)
+        self.material.diffuse_color[3] = alpha
+        _principled(self.material).inputs["Alpha"].default_value = alpha
+        self.material.blend_method = "BLEND" if alpha < 1.0 else "OPAQUE"
+        self.material.shadow_method = "HASHED" if alpha < 1.0 else "OPAQUE"
+
+    def setRef(self, value):
+        self._keep("ref", float(value))
+
+    def setAmb(self, value):
+        self._keep("amb", float(value))
+
+    def setEmit(self, value):
+        self._keep("emit", float(value))
+        _principled(self.material).inputs["Emission Strength"].default_value = float(value)
+
+    def setSpec(self, value):
+        # 2.4x specularity runs from 0 to 2.
+        self._keep("spec", float(value))
+        _principled(self.material).inputs["Specular"].default_value = min(max(float(value) / 2.0, 0.0), 1.0)
+
+    def setHardness(self, value):
+        # 2.4x hardness runs from 1 (dull) to 511 (a sharp highlight).
+        self._keep("hard", int(value))
+        sharpness = min(max((int(value) - 1) / 510.0, 0.0), 1.0)
+        _principled(self.material).inputs["Roughness"].default_value = 1.0 - sharpness ** 0.5
+
+    def setSpecShader(self, value):
+        self._keep("specShader", int(value))
+
+    def setTexture(self, index, texture, texco=None, mapto=None):
+        from .Texture import MapTo, TexCo
+
+        if not 0 <= index < SLOTS:
+            raise ValueError("Material.setTexture: slot index must be 0 to %d" % (SLOTS - 1))
+        self._textures[index] = MTex(self, index, texture, TexCo.UV if texco is None else texco,
+                                     MapTo.COL if mapto is None else mapto)
+
+    def getTextures(self):
+        """One entry per texture slot, None for an empty one."""
+        return list(self._textures)
+
+
+def New(name="Mat"):
+    return Material(name)
