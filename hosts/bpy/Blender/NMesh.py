@@ -124,7 +124,8 @@ def write_mesh(source):
                 for c in corners:
                     colours += (c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0)
         layer.data.foreach_set("color_srgb", colours)
-    mesh.validate(clean_customdata=False)
+    # No validate(): it would drop faces that repeat another face's vertices,
+    # which documents do hold and which Blender can show.
     mesh.update()
 
 

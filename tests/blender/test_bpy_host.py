@@ -1,0 +1,128 @@
+"""Inside real Blender, the bpy host builds the scene that the in-memory host
+builds: same objects, parents, faces with their corners in order, world
+positions, texture coordinates, colours, per-face materials and textures;
+and a saved .blend and a glTF export keep it."""
+
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+import pytest
+
+from conftest import BUILD, ROOT, corpus_table, CORPUS
+
+pytestmark = pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed")
+
+sys.path.insert(0, str(ROOT / "bench"))
+sys.path.insert(0, str(ROOT / "tools"))
+
+
+def run_blender(*arguments):
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(ROOT / "tools" / "mivka_blender.py"), "--"]
+                          + [str(a) for a in arguments], capture_output=True, timeout=1200,
+                          env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+    assert done.returncode == 0 and b"Traceback" not in done.stderr, done.stderr[-3000:]
+    return done
+
+
+@pytest.fixture(scope="module")
+def documents(tmp_path_factory):
+    import generate
+
+    folder = tmp_path_factory.mktemp("blender")
+    generated = folder / "generated.mqo"
+    with open(generated, "wb") as out:
+        generate.write_document(out, 3000, objects=3)
+    corpus = [CORPUS / row["file"] for row in corpus_table() if row["ver"] == "1.0"]
+    return [generated, ROOT / "samples" / "lantern.mqo"] + corpus
+
+
+@pytest.fixture(scope="module")
+def blender_scenes(documents, tmp_path_factory):
+    out = tmp_path_factory.mktemp("snapshots") / "scenes.json"
+    run_blender(*documents, "--each", "--snapshot", out)
+    return json.loads(out.read_text())
+
+
+def memory_scene(path):
+    import Blender
+    import Mivka
+    from scene_snapshot import snapshot_memory
+
+    Blender.reset(registry=True)
+    try:
+        Mivka.readmqo(str(path))
+    except Exception as error:
+        return {"error": "%s: %s" % (type(error).__name__, error)}
+    return snapshot_memory()
+
+
+def size_of(scene):
+    points = [c[0] for o in scene["objects"] for f in o["faces"] for c in f["corners"]]
+    if not points:
+        return 1.0
+    return max(max(p[i] for p in points) - min(p[i] for p in points) for i in range(3)) or 1.0
+
+
+def assert_same_scene(blender, memory, label):
+    assert ("error" in blender) == ("error" in memory), (label, blender.get("error"), memory.get("error"))
+    if "error" in memory:
+        return
+    tolerance = 1e-5 * size_of(memory)
+    assert [(o["name"], o["parent"]) for o in blender["objects"]] == \
+        [(o["name"], o["parent"]) for o in memory["objects"]], label
+    for b, m in zip(blender["objects"], memory["objects"]):
+        assert len(b["faces"]) == len(m["faces"]), (label, m["name"])
+        blender_edges = {tuple(e) for e in b["edges"]}
+        assert all(tuple(e) in blender_edges for e in m["edges"]), (label, m["name"])
+        for bf, mf in zip(b["faces"], m["faces"]):
+            assert bf["material"] == mf["material"], (label, m["name"])
+            assert len(bf["corners"]) == len(mf["corners"])
+            for (bp, buv, bcol), (mp, muv, mcol) in zip(bf["corners"], mf["corners"]):
+                assert max(abs(x - y) for x, y in zip(bp, mp)) <= tolerance, (label, m["name"], bp, mp)
+                # A face without coordinates or colours in a mesh that has them gets 0 and white.
+                if muv is None:
+                    assert buv in (None, [0.0, 0.0]), (label, buv)
+                else:
+                    assert max(abs(x - y) for x, y in zip(buv, muv)) < 1e-6, (label, buv, muv)
+                assert bcol == mcol or (mcol is None and bcol == [255] * 4), (label, bcol, mcol)
+    assert [os.path.basename(t) for t in blender["textures"]] == [os.path.basename(t) for t in memory["textures"]]
+
+
+def test_every_document_builds_the_same_scene_in_blender(documents, blender_scenes, capfd):
+    for path in documents:
+        assert_same_scene(blender_scenes[str(path)], memory_scene(path), path.name)
+        capfd.readouterr()
+
+
+def test_a_saved_blend_file_reopens_with_the_scene(documents, tmp_path, capfd):
+    out = tmp_path / "scene.json"
+    run_blender(documents[0], "-o", tmp_path / "scene.blend", "--reopen", "--snapshot", out)
+    assert_same_scene(json.loads(out.read_text())[str(documents[0])], memory_scene(documents[0]), "reopened")
+
+
+def glb_counts(path):
+    """Mesh nodes and triangles of a binary glTF file, read from its JSON chunk.
+    (Blender 3.4's own glTF importer does not run with Debian's numpy.)"""
+    data = path.read_bytes()
+    assert data[:4] == b"glTF"
+    length, kind = struct.unpack_from("<I4s", data, 12)
+    assert kind == b"JSON"
+    gltf = json.loads(data[20:20 + length])
+    triangles = 0
+    for node in gltf["nodes"]:
+        for primitive in gltf["meshes"][node["mesh"]]["primitives"] if "mesh" in node else []:
+            assert primitive.get("mode", 4) == 4
+            triangles += gltf["accessors"][primitive["indices"]]["count"] // 3
+    return {"objects": sum(1 for node in gltf["nodes"] if "mesh" in node), "triangles": triangles}
+
+
+def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
+    glb = tmp_path / "scene.glb"
+    run_blender(documents[1], "-o", glb)
+    memory = memory_scene(documents[1])
+    triangles = sum(len(f["corners"]) - 2 for o in memory["objects"] for f in o["faces"])
+    assert glb_counts(glb) == {"objects": len(memory["objects"]), "triangles": triangles}

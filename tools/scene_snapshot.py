@@ -1,0 +1,77 @@
+"""One description of a converted scene for both hosts, to compare them:
+mesh objects with their parents, every face as its material and its
+corners (world position, texture coordinates, colour) in order, and the
+edges as pairs of vertex numbers (Blender's include those of the faces). Faces
+whose corners repeat a vertex are left out: Blender cannot hold them."""
+
+import os
+import sys
+
+sys.path.append(os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "hosts", "common"))
+
+from blender24.names import decode_name  # noqa: E402
+
+
+def _face(material, corners):
+    return {"material": material, "corners": corners}
+
+
+def snapshot_memory():
+    """The in-memory host's scene."""
+    import Blender
+
+    objects = []
+    for obj in Blender.Scene.getCurrent().objects:
+        mesh = obj.getData(0, 1)
+        if obj.type != "Mesh" or mesh is None:
+            continue
+        matrix = obj.matrix
+        faces = []
+        for face in mesh.faces:
+            if len(face.v) < 3 or len({id(v) for v in face.v}) != len(face.v):
+                continue
+            material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
+            corners = []
+            for i, vertex in enumerate(face.v):
+                uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
+                col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
+                corners.append([list(vertex.co * matrix), uv, col])
+            faces.append(_face(material, corners))
+        index = {id(v): i for i, v in enumerate(mesh.verts)}
+        edges = sorted(sorted((index[id(e.v1)], index[id(e.v2)])) for e in mesh.edges)
+        objects.append({"name": decode_name(obj.name),
+                        "parent": decode_name(obj.parent.name) if obj.parent else None,
+                        "faces": faces, "edges": edges})
+    textures = sorted(os.fsdecode(t.tex.image.filename) for m in Blender.Material.Get()
+                      for t in m.getTextures() if t is not None and t.tex.image is not None)
+    return {"objects": objects, "textures": textures}
+
+
+def snapshot_bpy():
+    """The scene built in Blender."""
+    import bpy
+
+    objects = []
+    for obj in bpy.context.scene.objects:
+        if obj.type != "MESH":
+            continue
+        mesh = obj.data
+        matrix = obj.matrix_world
+        uv = mesh.uv_layers.active.data if mesh.uv_layers.active else None
+        colours = mesh.color_attributes.get("Col")
+        faces = []
+        for polygon in mesh.polygons:
+            material = mesh.materials[polygon.material_index]["mivka_name"] if mesh.materials else None
+            corners = []
+            for loop in polygon.loop_indices:
+                position = matrix @ mesh.vertices[mesh.loops[loop].vertex_index].co
+                corner_uv = list(uv[loop].uv) if uv is not None else None
+                corner_col = [round(c * 255) for c in colours.data[loop].color_srgb] if colours else None
+                corners.append([list(position), corner_uv, corner_col])
+            faces.append(_face(material, corners))
+        edges = sorted(sorted(e.vertices) for e in mesh.edges)
+        objects.append({"name": obj.name, "parent": obj.parent.name if obj.parent else None,
+                        "faces": faces, "edges": edges})
+    textures = sorted(bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
+                      for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image)
+    return {"objects": objects, "textures": textures}
