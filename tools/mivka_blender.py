@@ -30,19 +30,9 @@ def empty_scene():
 
 
 def convert(document, scale=None, texture_dirs=()):
-    import Blender
-    import Mivka
+    from mivka_cli import convert as convert_with_host
 
-    record = Blender.Registry.GetKey("Mivka") or {}
-    record.pop("Scale", None)
-    for kind in ("ColorMap", "NormalMap", "AlphaMap"):
-        record.pop(kind, None)
-    if scale is not None:
-        record["Scale"] = scale
-    for kind, folder in texture_dirs:
-        record[kind] = folder
-    Blender.Registry.SetKey("Mivka", record)
-    Mivka.readmqo(os.fsencode(document))
+    convert_with_host(document, scale, texture_dirs, fresh=True)
 
 
 def save(path):
@@ -116,15 +106,20 @@ def main(argv):
     arguments = parser.parse_args(argv)
 
     snapshots = {}
+    from mivka_cli import ConversionFailed
+
     for document in arguments.documents:
         empty_scene()
         try:
             convert(document, arguments.scale, arguments.texture_dir)
-        except Exception as error:  # reported, and the next document goes on
-            snapshots[document] = {"error": "%s: %s" % (type(error).__name__, error)}
-            if not arguments.each:
-                raise
-            continue
+        except Exception as failure:
+            if arguments.each:  # noted, and the next document goes on
+                snapshots[document] = {"error": "%s: %s" % (type(failure).__name__, failure)}
+                continue
+            if isinstance(failure, ConversionFailed):
+                print("mivka: %s" % failure, file=sys.stderr)
+                raise SystemExit(1)
+            raise
         for output in arguments.output:
             save(output)
         if arguments.reopen:

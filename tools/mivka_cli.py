@@ -42,15 +42,55 @@ def parse_arguments(argv):
                              "May be given once per kind")
     parser.add_argument("--json", metavar="OUT.json",
                         help="also write the whole scene (every vertex, face, UV, colour and matrix) as JSON")
-    return parser.parse_args(argv)
+    parser.add_argument("-o", "--output", action="append", default=[], metavar="OUT",
+                        help="convert inside Blender (blender -b) and save the scene as OUT: .blend, or export it "
+                             "with Blender's own writers as .glb/.gltf, .fbx or .obj; may be repeated")
+    parser.add_argument("--render", metavar="PREVIEW.png",
+                        help="convert inside Blender and render a small preview picture, with a camera framing "
+                             "the model")
+    arguments = parser.parse_args(argv)
+    if arguments.json and (arguments.output or arguments.render):
+        parser.error("--json describes the in-memory host's scene; use it without -o and --render")
+    for output in arguments.output:
+        if os.path.splitext(output)[1].lower() not in (".blend", ".glb", ".gltf", ".fbx", ".obj"):
+            parser.error("cannot write %s: use .blend, .glb, .gltf, .fbx or .obj" % output)
+    return arguments
 
 
-def convert(path, scale=None, texture_dirs=()):
-    """Runs readmqo on `path`; raises ConversionFailed when nothing was converted."""
+def convert_in_blender(arguments):
+    """Runs the conversion in Blender without a window; returns its exit status."""
+    import shutil
+    import subprocess
+
+    blender = shutil.which("blender")
+    if blender is None:
+        print("mivka: -o and --render need Blender (apt-get install blender)", file=sys.stderr)
+        return 1
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mivka_blender.py")
+    command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--",
+               arguments.file]
+    if arguments.scale is not None:
+        command += ["--scale", repr(arguments.scale)]
+    for kind, folder in arguments.texture_dir:
+        command += ["--texture-dir", "%s=%s" % (kind, folder)]
+    for output in arguments.output:
+        command += ["-o", output]
+    if arguments.render:
+        command += ["--render", arguments.render]
+    return subprocess.run(command).returncode
+
+
+def convert(path, scale=None, texture_dirs=(), fresh=False):
+    """Runs readmqo on `path` against whichever host package `Blender` is;
+    raises ConversionFailed when nothing was converted. With `fresh`, the
+    settings of earlier runs are dropped from a registry that persists."""
     import Blender
     import Mivka
 
     record = Blender.Registry.GetKey("Mivka") or {}
+    if fresh:
+        for key in ("Scale",) + TEXTURE_KINDS:
+            record.pop(key, None)
     if scale is not None:
         record["Scale"] = scale
     for kind, folder in texture_dirs:
@@ -184,6 +224,8 @@ def summary(data):
 
 def main(argv=None):
     arguments = parse_arguments(sys.argv[1:] if argv is None else argv)
+    if arguments.output or arguments.render:
+        return convert_in_blender(arguments)
     try:
         convert(arguments.file, arguments.scale, arguments.texture_dir)
     except ConversionFailed as failure:

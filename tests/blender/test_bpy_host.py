@@ -14,7 +14,10 @@ import pytest
 
 from conftest import BUILD, ROOT, corpus_table, CORPUS
 
-pytestmark = pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed")
+pytestmark = [
+    pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
+    pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="Blender does not run sanitized builds"),
+]
 
 sys.path.insert(0, str(ROOT / "bench"))
 sys.path.insert(0, str(ROOT / "tools"))
@@ -126,3 +129,23 @@ def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
     memory = memory_scene(documents[1])
     triangles = sum(len(f["corners"]) - 2 for o in memory["objects"] for f in o["faces"])
     assert glb_counts(glb) == {"objects": len(memory["objects"]), "triangles": triangles}
+
+
+def test_the_add_on_installs_from_its_zip_and_imports(tmp_path, capfd):
+    zip_path = BUILD / "io_import_mqo_mivka.zip"
+    subprocess.run([str(ROOT / "scripts" / "addon.sh")], check=True, capture_output=True,
+                   env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+    out = tmp_path / "objects.json"
+    script = (
+        "import bpy, json, sys\n"
+        "bpy.ops.wm.read_factory_settings(use_empty=True)\n"
+        "bpy.ops.preferences.addon_install(filepath=%r, target='DEFAULT', overwrite=True)\n"
+        "bpy.ops.preferences.addon_enable(module='io_import_mqo_mivka')\n"
+        "assert bpy.ops.import_scene.mivka_mqo(filepath=%r, scale=0.5) == {'FINISHED'}\n"
+        "json.dump([[o.name, o.parent.name if o.parent else None, len(o.data.polygons)]\n"
+        "           for o in bpy.context.scene.objects], open(%r, 'w'))\n"
+        % (str(zip_path), str(ROOT / "samples" / "lantern.mqo"), str(out)))
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", script],
+                          capture_output=True, timeout=600)
+    assert done.returncode == 0, done.stderr[-3000:]
+    assert json.loads(out.read_text()) == [["body", None, 6], ["handle", "body", 1]]

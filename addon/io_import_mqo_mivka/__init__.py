@@ -1,0 +1,81 @@
+"""File > Import > Metasequoia (.mqo): converts a document with the Mivka
+module into the current scene."""
+
+bl_info = {
+    "name": "Metasequoia (.mqo) import (Mivka)",
+    "description": "Import Metasequoia text documents: materials, textures, meshes, placement and hierarchy",
+    "blender": (3, 4, 0),
+    "version": (1, 0, 0),
+    "location": "File > Import > Metasequoia (.mqo)",
+    "category": "Import-Export",
+}
+
+import os
+import sys
+
+import bpy
+from bpy.props import FloatProperty, StringProperty
+from bpy_extras.io_utils import ImportHelper
+
+_HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def _load_mivka():
+    """The module and the host package travel inside the add-on's folder."""
+    if _HERE not in sys.path:
+        sys.path.insert(0, _HERE)
+    import Blender
+    import Mivka
+
+    return Blender, Mivka
+
+
+class ImportMetasequoia(bpy.types.Operator, ImportHelper):
+    """Import a Metasequoia text document (.mqo)"""
+
+    bl_idname = "import_scene.mivka_mqo"
+    bl_label = "Import Metasequoia"
+    bl_options = {"REGISTER", "UNDO"}
+
+    filename_ext = ".mqo"
+    filter_glob: StringProperty(default="*.mqo", options={"HIDDEN"})
+    scale: FloatProperty(name="Scale", description="Factor for vertex positions and translations",
+                         default=1.0, soft_min=0.0001, soft_max=1000.0)
+    color_maps: StringProperty(name="Colour textures", description="Folder to look for colour textures in",
+                               subtype="DIR_PATH")
+    normal_maps: StringProperty(name="Bump textures", description="Folder to look for bump textures in",
+                                subtype="DIR_PATH")
+    alpha_maps: StringProperty(name="Alpha textures", description="Folder to look for alpha textures in",
+                               subtype="DIR_PATH")
+
+    def execute(self, context):
+        Blender, Mivka = _load_mivka()
+        record = Blender.Registry.GetKey("Mivka") or {}
+        record["Scale"] = self.scale
+        for key, folder in (("ColorMap", self.color_maps), ("NormalMap", self.normal_maps),
+                            ("AlphaMap", self.alpha_maps)):
+            if folder:
+                record[key] = bpy.path.abspath(folder)
+            else:
+                record.pop(key, None)
+        Blender.Registry.SetKey("Mivka", record)
+        try:
+            Mivka.readmqo(os.fsencode(self.filepath))
+        except Exception as error:
+            self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
+            return {"CANCELLED"}
+        return {"FINISHED"}
+
+
+def _menu(self, context):
+    self.layout.operator(ImportMetasequoia.bl_idname, text="Metasequoia (.mqo)")
+
+
+def register():
+    bpy.utils.register_class(ImportMetasequoia)
+    bpy.types.TOPBAR_MT_file_import.append(_menu)
+
+
+def unregister():
+    bpy.types.TOPBAR_MT_file_import.remove(_menu)
+    bpy.utils.unregister_class(ImportMetasequoia)

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Builds the Blender add-on: build/addon/io_import_mqo_mivka/ (install it as
+# a folder) and build/io_import_mqo_mivka.zip (install it from the zip),
+# each holding the add-on, the Mivka module and the bpy host package.
+set -eu
+cd "$(dirname "$0")/.."
+build="${MIVKA_BUILD_DIR:-build}"
+[ -f "$build"/Mivka.cpython-311-x86_64-linux-gnu.so ] || scripts/build.sh
+target="$build/addon/io_import_mqo_mivka"
+rm -rf "$build/addon" "$build/io_import_mqo_mivka.zip"
+mkdir -p "$target"
+cp addon/io_import_mqo_mivka/__init__.py "$build"/Mivka.cpython-311-x86_64-linux-gnu.so "$target/"
+cp -r hosts/bpy/Blender hosts/common/blender24 "$target/"
+find "$target" -name __pycache__ -prune -exec rm -rf {} +
+(cd "$build/addon" && /usr/bin/python3 -m zipfile -c ../io_import_mqo_mivka.zip io_import_mqo_mivka)
+echo "$build/io_import_mqo_mivka.zip"
