@@ -4,7 +4,7 @@
 # tests of the module, the host package and the command.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh valgrind blender python3-numpy
 scripts/build.sh -DMIVKA_WERROR=ON
 build="${MIVKA_BUILD_DIR:-build}"
 ctest --test-dir "$build" --output-on-failure -j2
