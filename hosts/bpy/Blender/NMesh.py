@@ -2,6 +2,8 @@
 importer appends to them and written into a Blender mesh in bulk when the
 mesh is updated."""
 
+from itertools import chain
+
 from blender24.names import decode_name
 
 from . import Mathutils
@@ -11,28 +13,30 @@ class Vert:
     __slots__ = ("co",)
 
     def __init__(self, x=0.0, y=0.0, z=0.0):
-        self.co = (float(x), float(y), float(z))
+        self.co = (x, y, z)
 
 
-class Col:
-    __slots__ = ("r", "g", "b", "a")
-
-    def __init__(self, r=255, g=255, b=255, a=255):
-        self.r, self.g, self.b, self.a = r, g, b, a
+def Col(r=255, g=255, b=255, a=255):
+    """A corner colour: the tuple (r, g, b, a) of integers from 0 to 255."""
+    return (r, g, b, a)
 
 
-class Face:
-    __slots__ = ("v", "materialIndex", "uv", "col", "smooth")
+class Face(list):
+    """A face is the list of its corners (vertices), with its material slot,
+    texture coordinates and colours beside them."""
 
-    def __init__(self, vertices=None):
-        self.v = list(vertices) if vertices else []
+    __slots__ = ("materialIndex", "uv", "col", "smooth")
+
+    def __init__(self, vertices=()):
+        list.__init__(self, vertices)
         self.materialIndex = 0
         self.uv = None
         self.col = None
         self.smooth = 0
 
-    def append(self, vertex):
-        self.v.append(vertex)
+    @property
+    def v(self):
+        return self
 
 
 class Edge:
@@ -90,43 +94,49 @@ class NMesh:
 def write_mesh(source):
     mesh = source.mesh
     mesh.clear_geometry()
-    index = {id(v): i for i, v in enumerate(source.verts)}
-    coordinates = [v.co for v in source.verts]
+    verts = source.verts
+    index = dict(zip(map(id, verts), range(len(verts))))
+    number = index.__getitem__
     # A face whose corners repeat a vertex is no polygon Blender can hold:
     # it is left out, the other faces keep their data.
-    faces = [f for f in source.faces if len(f.v) >= 3 and len({id(v) for v in f.v}) == len(f.v)]
-    polygons = [[index[id(v)] for v in f.v] for f in faces]
-    edges = [(index[id(e.v1)], index[id(e.v2)]) for e in source.edges if e.v1 is not e.v2]
-    mesh.from_pydata(coordinates, edges, polygons)
+    faces = []
+    polygons = []
+    for face in source.faces:
+        corners = list(map(number, map(id, face)))
+        if len(corners) >= 3 and len(set(corners)) == len(corners):
+            faces.append(face)
+            polygons.append(corners)
+    edges = [(number(id(e.v1)), number(id(e.v2))) for e in source.edges if e.v1 is not e.v2]
+    mesh.from_pydata([v.co for v in verts], edges, polygons)
 
     for material in source.materials:
         mesh.materials.append(material.material)
-    if faces:
+    if faces and source.materials:
         slots = len(source.materials)
         mesh.polygons.foreach_set("material_index", [f.materialIndex if 0 <= f.materialIndex < slots else 0
                                                      for f in faces])
+    flatten = chain.from_iterable
     if source._face_uv and faces:
-        layer = mesh.uv_layers.new(name="UVMap")
-        uv = []
-        for face in faces:
-            corners = face.uv if face.uv and len(face.uv) == len(face.v) else [(0.0, 0.0)] * len(face.v)
-            for u, v in corners:
-                uv += (u, v)
-        layer.data.foreach_set("uv", uv)
+        missing = [(0.0, 0.0)] * 4
+        uv = flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)] for f in faces))
+        mesh.uv_layers.new(name="UVMap").data.foreach_set("uv", list(uv))
     if source._vertex_colours and faces:
+        white = [Col()] * 4
+        channels = list(flatten(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
+                                        for f in faces)))
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
-        colours = []
-        for face in faces:
-            corners = face.col if face.col and len(face.col) == len(face.v) else None
-            if corners is None:
-                colours += (1.0, 1.0, 1.0, 1.0) * len(face.v)
-            else:
-                for c in corners:
-                    colours += (c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0)
-        layer.data.foreach_set("color_srgb", colours)
+        layer.data.foreach_set("color_srgb", _bytes_to_unit(channels))
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update()
+
+
+def _bytes_to_unit(channels):
+    try:
+        import numpy
+    except ImportError:
+        return [x / 255.0 for x in channels]
+    return numpy.array(channels, dtype=numpy.float32) / numpy.float32(255.0)
 
 
 def New(name="Mesh"):
