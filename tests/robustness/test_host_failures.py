@@ -2,8 +2,10 @@
 late: readmqo raises that same exception, writes nothing more, and lets go of
 the document."""
 
+import os
 import re
 import struct
+import tempfile
 
 import pytest
 
@@ -83,6 +85,11 @@ def list_probe(probe, label):
 
 @pytest.fixture
 def probed(host, monkeypatch):
+    return install_probes(host, monkeypatch)
+
+
+def install_probes(host, monkeypatch):
+    """Watches every host operation that the module calls."""
     probe = Probe()
     B = host
     for module, names in ((B.Window, ["DrawProgressBar"]), (B.Registry, ["GetKey"]),
@@ -153,10 +160,7 @@ def normal_run(failure_document):
     Blender.reset(registry=True)
     patch = MonkeyPatch()
     try:
-        probe = probed.__wrapped__(Blender, patch)
-        import os
-        import tempfile
-
+        probe = install_probes(Blender, patch)
         with tempfile.TemporaryFile() as out:
             saved = os.dup(1)
             os.dup2(out.fileno(), 1)

@@ -6,6 +6,8 @@ from itertools import chain
 
 from blender24.names import decode_name
 
+from blender24.meshes import MeshFlags
+
 from . import Mathutils
 
 
@@ -46,7 +48,7 @@ class Edge:
         self.v1, self.v2 = v1, v2
 
 
-class NMesh:
+class NMesh(MeshFlags):
     def __init__(self, name):
         import bpy
 
@@ -56,8 +58,6 @@ class NMesh:
         self.faces = []
         self.edges = []
         self.materials = []
-        self._face_uv = False
-        self._vertex_colours = False
 
     def getMaterials(self, what=0):
         return list(self.materials)
@@ -70,15 +70,6 @@ class NMesh:
         self.edges.append(edge)
         return edge
 
-    def hasFaceUV(self, flag=None):
-        if flag is not None:
-            self._face_uv = bool(flag)
-        return int(self._face_uv)
-
-    def hasVertexColours(self, flag=None):
-        if flag is not None:
-            self._vertex_colours = bool(flag)
-        return int(self._vertex_colours)
 
     def update(self, recalc_normals=0, store_edges=0, vertex_shade=0):
         """Writes vertices, faces, edges, texture coordinates, colours and

@@ -1,5 +1,7 @@
 """Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
 
+from blender24.meshes import MeshFlags
+
 from . import Mathutils
 from ._store import get_named, store
 
@@ -82,15 +84,13 @@ class Edge:
         return "[NMEdge]"
 
 
-class NMesh:
+class NMesh(MeshFlags):
     def __init__(self, name):
         self.name = name
         self.verts = []
         self.faces = []
         self.edges = []
         self.materials = []
-        self._face_uv = False
-        self._vertex_colours = False
         self.updates = 0
 
     def getMaterials(self, what=0):
@@ -112,15 +112,6 @@ class NMesh:
         self.edges.append(edge)
         return edge
 
-    def hasFaceUV(self, flag=None):
-        if flag is not None:
-            self._face_uv = bool(flag)
-        return int(self._face_uv)
-
-    def hasVertexColours(self, flag=None):
-        if flag is not None:
-            self._vertex_colours = bool(flag)
-        return int(self._vertex_colours)
 
     def update(self, recalc_normals=0, store_edges=0, vertex_shade=0):
         """Writes the mesh back; the in-memory scene only counts the writes."""

@@ -1,33 +1,10 @@
 """Textures, and the constants of texture coordinates and map-to channels."""
 
+from blender24.constants import Constants, MapTo, TexCo  # noqa: F401
+
 from ._store import get_named, store
 
-
-class _Constants:
-    """A read-only group of named integer constants."""
-
-    def __init__(self, **values):
-        self.__dict__.update(values)
-
-    def __getitem__(self, name):
-        return self.__dict__[name]
-
-    def __contains__(self, name):
-        return name in self.__dict__
-
-    def keys(self):
-        return list(self.__dict__)
-
-    def __setattr__(self, name, value):
-        raise AttributeError("constants are read-only")
-
-
-TexCo = _Constants(ORCO=1, REFL=2, NOR=4, GLOB=8, UV=16, OBJECT=32, STICK=256, WIN=1024, VIEW=2048)
-MapTo = _Constants(
-    COL=1, NOR=2, CSP=4, CMIR=8, REF=16, SPEC=32, EMIT=64, ALPHA=128, HARD=256, RAYMIR=512,
-    TRANSLU=1024, AMB=2048, DISP=4096, WARP=8192,
-)
-Types = _Constants(NONE=0, CLOUDS=1, WOOD=2, MARBLE=3, MAGIC=4, BLEND=5, STUCCI=6, NOISE=7, IMAGE=8)
+Types = Constants(NONE=0, CLOUDS=1, WOOD=2, MARBLE=3, MAGIC=4, BLEND=5, STUCCI=6, NOISE=7, IMAGE=8)
 
 _TYPE_NAMES = {"None", "Clouds", "Wood", "Marble", "Magic", "Blend", "Stucci", "Noise", "Image",
                "Plugin", "EnvMap", "Musgrave", "Voronoi", "DistortedNoise"}
