@@ -11,11 +11,10 @@ from blender24.meshes import MeshFlags
 from . import Mathutils
 
 
-class Vert:
-    __slots__ = ("co",)
-
-    def __init__(self, x=0.0, y=0.0, z=0.0):
-        self.co = (x, y, z)
+def Vert(x=0.0, y=0.0, z=0.0):
+    """A vertex: the tuple of its coordinates (each call makes a new one, so
+    faces can tell vertices apart by identity)."""
+    return (x, y, z)
 
 
 def Col(r=255, g=255, b=255, a=255):
@@ -25,16 +24,13 @@ def Col(r=255, g=255, b=255, a=255):
 
 class Face(list):
     """A face is the list of its corners (vertices), with its material slot,
-    texture coordinates and colours beside them."""
+    texture coordinates and colours beside them. Making one runs no Python
+    code: the attributes start as the class's."""
 
-    __slots__ = ("materialIndex", "uv", "col", "smooth")
-
-    def __init__(self, vertices=()):
-        list.__init__(self, vertices)
-        self.materialIndex = 0
-        self.uv = None
-        self.col = None
-        self.smooth = 0
+    materialIndex = 0
+    uv = None
+    col = None
+    smooth = 0
 
     @property
     def v(self):
@@ -78,56 +74,71 @@ class NMesh(MeshFlags):
         return 1
 
     def transform(self, matrix, recalc_normals=0):
-        """Moves every vertex by the 4x4 2.4x matrix."""
+        """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix."""
         self.mesh.transform(Mathutils.to_blender(matrix))
 
 
 def write_mesh(source):
+    """Everything the mesh gathered, written with whole-array assignments."""
+    import numpy
+
     mesh = source.mesh
     mesh.clear_geometry()
-    verts = source.verts
-    index = dict(zip(map(id, verts), range(len(verts))))
-    number = index.__getitem__
+    flatten = chain.from_iterable
+    verts, faces = source.verts, source.faces
+    number = dict(zip(map(id, verts), range(len(verts)))).__getitem__
+
+    lengths = numpy.fromiter(map(len, faces), dtype=numpy.int32, count=len(faces))
+    corners = numpy.fromiter(map(number, map(id, flatten(faces))), dtype=numpy.int32, count=int(lengths.sum()))
+    starts = numpy.zeros(len(faces), dtype=numpy.int32)
+    numpy.cumsum(lengths[:-1], out=starts[1:])
     # A face whose corners repeat a vertex is no polygon Blender can hold:
     # it is left out, the other faces keep their data.
-    faces = []
-    polygons = []
-    for face in source.faces:
-        corners = list(map(number, map(id, face)))
-        if len(corners) >= 3 and len(set(corners)) == len(corners):
-            faces.append(face)
-            polygons.append(corners)
+    kept = lengths >= 3
+    last = max(len(corners) - 1, 0)
+    for i in range(1, int(lengths.max(initial=0))):
+        for j in range(i):
+            has_i = i < lengths
+            kept &= ~(has_i & (corners[numpy.minimum(starts + i, last)] == corners[numpy.minimum(starts + j, last)]))
+    kept_corners = numpy.repeat(kept, lengths)
+    kept_lengths = lengths[kept]
+    kept_starts = numpy.zeros(len(kept_lengths), dtype=numpy.int32)
+    numpy.cumsum(kept_lengths[:-1], out=kept_starts[1:])
+
+    mesh.vertices.add(len(verts))
+    mesh.vertices.foreach_set("co", numpy.fromiter(flatten(verts), dtype=numpy.float32, count=3 * len(verts)))
     edges = [(number(id(e.v1)), number(id(e.v2))) for e in source.edges if e.v1 is not e.v2]
-    mesh.from_pydata([v.co for v in verts], edges, polygons)
+    if edges:
+        mesh.edges.add(len(edges))
+        mesh.edges.foreach_set("vertices", numpy.array(edges, dtype=numpy.int32).ravel())
+    mesh.loops.add(int(kept_lengths.sum()))
+    mesh.loops.foreach_set("vertex_index", corners[kept_corners])
+    mesh.polygons.add(len(kept_lengths))
+    mesh.polygons.foreach_set("loop_start", kept_starts)
+    mesh.polygons.foreach_set("loop_total", kept_lengths)
 
     for material in source.materials:
         mesh.materials.append(material.material)
-    if faces and source.materials:
+    if len(kept_lengths) and source.materials:
         slots = len(source.materials)
-        mesh.polygons.foreach_set("material_index", [f.materialIndex if 0 <= f.materialIndex < slots else 0
-                                                     for f in faces])
-    flatten = chain.from_iterable
-    if source._face_uv and faces:
+        index = numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces))[kept]
+        index[(index < 0) | (index >= slots)] = 0
+        mesh.polygons.foreach_set("material_index", index.astype(numpy.int32))
+    if source._face_uv and len(kept_lengths):
         missing = [(0.0, 0.0)] * 4
-        uv = flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)] for f in faces))
-        mesh.uv_layers.new(name="UVMap").data.foreach_set("uv", list(uv))
-    if source._vertex_colours and faces:
+        uv = numpy.fromiter(flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)]
+                                            for f in faces)), dtype=numpy.float32, count=2 * len(corners))
+        layer = mesh.uv_layers.new(name="UVMap")
+        layer.data.foreach_set("uv", uv.reshape(-1, 2)[kept_corners].ravel())
+    if source._vertex_colours and len(kept_lengths):
         white = [Col()] * 4
-        channels = list(flatten(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
-                                        for f in faces)))
+        channels = numpy.fromiter(flatten(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
+                                                  for f in faces)), dtype=numpy.float32, count=4 * len(corners))
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
-        layer.data.foreach_set("color_srgb", _bytes_to_unit(channels))
+        layer.data.foreach_set("color_srgb", channels.reshape(-1, 4)[kept_corners].ravel() / numpy.float32(255.0))
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
-    mesh.update()
-
-
-def _bytes_to_unit(channels):
-    try:
-        import numpy
-    except ImportError:
-        return [x / 255.0 for x in channels]
-    return numpy.array(channels, dtype=numpy.float32) / numpy.float32(255.0)
+    mesh.update(calc_edges=True)
 
 
 def New(name="Mesh"):
