@@ -2,6 +2,7 @@
 importer appends to them and written into a Blender mesh in bulk when the
 mesh is updated."""
 
+import struct
 from itertools import chain
 
 from blender24.names import decode_name
@@ -11,15 +12,13 @@ from blender24.meshes import MeshFlags
 from . import Mathutils
 
 
-def Vert(x=0.0, y=0.0, z=0.0):
-    """A vertex: the tuple of its coordinates (each call makes a new one, so
-    faces can tell vertices apart by identity)."""
-    return (x, y, z)
-
-
-def Col(r=255, g=255, b=255, a=255):
-    """A corner colour: the tuple (r, g, b, a) of integers from 0 to 255."""
-    return (r, g, b, a)
+# A vertex is its three coordinates packed as single-precision floats (what
+# Blender stores), a corner colour its four bytes (r, g, b, a). Both are made
+# by the runtime without running Python code, and each call makes a new
+# object, so faces tell vertices apart by identity.
+Vert = struct.Struct("=3f").pack
+Col = struct.Struct("4B").pack
+WHITE = Col(255, 255, 255, 255)
 
 
 class Face(list):
@@ -106,7 +105,7 @@ def write_mesh(source):
     numpy.cumsum(kept_lengths[:-1], out=kept_starts[1:])
 
     mesh.vertices.add(len(verts))
-    mesh.vertices.foreach_set("co", numpy.fromiter(flatten(verts), dtype=numpy.float32, count=3 * len(verts)))
+    mesh.vertices.foreach_set("co", numpy.frombuffer(b"".join(verts), dtype=numpy.float32))
     edges = [(number(id(e.v1)), number(id(e.v2))) for e in source.edges if e.v1 is not e.v2]
     if edges:
         mesh.edges.add(len(edges))
@@ -131,11 +130,12 @@ def write_mesh(source):
         layer = mesh.uv_layers.new(name="UVMap")
         layer.data.foreach_set("uv", uv.reshape(-1, 2)[kept_corners].ravel())
     if source._vertex_colours and len(kept_lengths):
-        white = [Col()] * 4
-        channels = numpy.fromiter(flatten(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
-                                                  for f in faces)), dtype=numpy.float32, count=4 * len(corners))
+        white = [WHITE] * 4
+        channels = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
+                                                     for f in faces)), dtype=numpy.uint8)
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
-        layer.data.foreach_set("color_srgb", channels.reshape(-1, 4)[kept_corners].ravel() / numpy.float32(255.0))
+        unit = channels.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
+        layer.data.foreach_set("color_srgb", unit)
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update(calc_edges=True)
