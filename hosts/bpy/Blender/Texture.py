@@ -1,27 +1,13 @@
 """Image textures: what a material's texture slot shows."""
 
+from blender24 import textures
 from blender24.constants import MapTo, TexCo  # noqa: F401
 
+from . import Image
 
-class Texture:
-    def __init__(self, name):
-        self.name = name
-        self.type = "None"
-        self.image = None
-        self.imageFlags = []
 
-    def setType(self, name):
-        self.type = name
-
-    def setImage(self, image):
-        from .Image import Image
-
-        if not isinstance(image, Image):
-            raise TypeError("Texture.setImage: expected an Image")
-        self.image = image
-
-    def setImageFlags(self, *flags):
-        self.imageFlags = list(flags)
+class Texture(textures.Texture):
+    image_type = Image.Image
 
 
 def New(name="Tex"):

@@ -1,0 +1,64 @@
+"""The object of the 2.4x interface: a type, a name, a world matrix (row
+vectors, translation in the fourth row), linked data and a parent."""
+
+from .mathutils import Matrix
+
+TYPES = ("Armature", "Camera", "Curve", "Lamp", "Lattice", "Mball", "Mesh", "Surf", "Empty")
+
+
+class Object:
+    mesh_type = None  # the host's mesh class, which a Mesh object links
+
+    def __init__(self, kind, name):
+        self.type = kind
+        self.name = name
+        self._matrix = Matrix()
+        self._data = None
+        self.parent = None
+
+    @property
+    def matrix(self):
+        """The object's world matrix (a copy; change it with setMatrix)."""
+        return self._matrix.copy()
+
+    def setMatrix(self, matrix):
+        if not isinstance(matrix, Matrix) or matrix.rowSize != 4 or matrix.colSize != 4:
+            raise TypeError("Object.setMatrix: expected a 4x4 matrix")
+        self._matrix = matrix.copy()
+
+    def getInverseMatrix(self):
+        return self._matrix.inverted()
+
+    def link(self, data):
+        if self.type != "Mesh" or not isinstance(data, self.mesh_type):
+            raise TypeError("Object.link: a %s object cannot link %r" % (self.type, data))
+        self._data = data
+
+    def getData(self, name_only=0, mesh=0):
+        if self._data is None:
+            return None
+        return self._data.name if name_only else self._data
+
+    def getParent(self):
+        return self.parent
+
+    def _children(self, objects):
+        """The objects of a makeParent call, checked: a list of objects none
+        of which is this one or one of its ancestors."""
+        if not isinstance(objects, list) or not all(isinstance(o, Object) for o in objects):
+            raise TypeError("Object.makeParent: expected a list of objects")
+        for child in objects:
+            ancestor = self
+            while ancestor is not None:
+                if ancestor is child:
+                    raise RuntimeError("Object.makeParent: parenting would make a loop")
+                ancestor = ancestor.parent
+        return objects
+
+    def __repr__(self):
+        return "[Object %r]" % (self.name,)
+
+
+def check_type(kind):
+    if kind not in TYPES:
+        raise AttributeError("Object.New: unknown object type %r" % (kind,))
