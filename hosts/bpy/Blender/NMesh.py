@@ -53,9 +53,8 @@ class NMesh(MeshFlags):
         self.faces = []
         self.edges = []
         self.materials = []
-
-    def getMaterials(self, what=0):
-        return list(self.materials)
+        # A copy of the material list, made without running Python code.
+        self.getMaterials = self.materials.copy
 
     def addMaterial(self, material):
         self.materials.append(material)
