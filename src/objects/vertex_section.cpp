@@ -51,18 +51,12 @@ void append(VertexAppender const& appender, bounded_list<float, 3> const& positi
     appender(position[0], position.count > 1 ? position[1] : 0.0f, position.count > 2 ? position[2] : 0.0f);
 }
 
-// A keyword, "{", anything up to the first "}", "}": content ignored.
-bool skip_sub_chunk(scanner_t const& scan, const char* keyword)
-{
-    using namespace classic;
-    return (str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}')).parse(scan);
-}
-
+// Optionally a keyword, "{", anything up to the first "}", "}": content
+// ignored. When it does not match, the scanner stays where it was.
 void optional_sub_chunk(scanner_t const& scan, const char* keyword)
 {
-    iterator_t const start = scan.first;
-    if (!skip_sub_chunk(scan, keyword))
-        scan.first = start;
+    using namespace classic;
+    (!(str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}'))).parse(scan);
 }
 
 bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
