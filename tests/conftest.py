@@ -13,6 +13,10 @@ ROOT = Path(__file__).resolve().parent.parent
 BUILD = Path(os.environ.get("MIVKA_BUILD_DIR", ROOT / "build"))
 CORPUS = Path(os.environ.get("MIVKA_CORPUS", ROOT.parent / "shared" / "corpus" / "mqo"))
 DATA = Path(__file__).resolve().parent / "data"
+# Set when the suite runs against the AddressSanitizer build: its shadow
+# memory and quarantine make resident sizes meaningless, and neither Blender
+# nor valgrind can load that build.
+SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
 
 for folder in (BUILD, ROOT / "hosts" / "memory", ROOT / "tools"):
     if str(folder) not in sys.path:

@@ -12,11 +12,11 @@ import sys
 
 import pytest
 
-from conftest import BUILD, ROOT, corpus_table, CORPUS
+from conftest import BUILD, ROOT, SANITIZED, corpus_table, CORPUS
 
 pytestmark = [
     pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
-    pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="Blender does not run sanitized builds"),
+    pytest.mark.skipif(SANITIZED, reason="Blender does not run sanitized builds"),
 ]
 
 sys.path.insert(0, str(ROOT / "bench"))

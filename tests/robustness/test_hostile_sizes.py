@@ -7,11 +7,9 @@ import sys
 
 import pytest
 
-from conftest import BUILD, HEAD, ROOT
+from conftest import BUILD, HEAD, ROOT, SANITIZED
 
 MIB = 1 << 20
-# The sanitizers' shadow memory and quarantine make resident sizes say nothing.
-SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
 SCRIPT = """
 import sys
 sys.path[:0] = [%r, %r]
