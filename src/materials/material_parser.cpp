@@ -9,8 +9,11 @@ namespace MQO {
 
 // The library's closures keep the address of their frame on the stack while
 // a rule runs and take it back afterwards; GCC cannot see the second half.
+// (Clang has no such warning.)
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 
 MaterialParser::MaterialParser(TextureSearch search) : search_(std::move(search))
 {
@@ -49,7 +52,9 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
     return true;
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 void MaterialParser::parse_attributes(scanner_t const& scan, HostObject const& material) const
 {
