@@ -51,12 +51,36 @@ void append(VertexAppender const& appender, bounded_list<float, 3> const& positi
     appender(position[0], position.count > 1 ? position[1] : 0.0f, position.count > 2 ? position[2] : 0.0f);
 }
 
+// Reads `count` vertices one after the other; false at the first that
+// cannot be read.
+template <typename VertexParserT, typename ScannerT>
+bool append_vertices(VertexParserT const& vertex, ScannerT const& scan, std::uint32_t count,
+                     VertexAppender const& appender)
+{
+    for (std::uint32_t i = 0; i < count; ++i) {
+        auto const hit = vertex.parse(scan);
+        if (!hit)
+            return false;
+        append(appender, hit.value());
+    }
+    return true;
+}
+
 // Optionally a keyword, "{", anything up to the first "}", "}": content
 // ignored. When it does not match, the scanner stays where it was.
 void optional_sub_chunk(scanner_t const& scan, const char* keyword)
 {
     using namespace classic;
     (!(str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}'))).parse(scan);
+}
+
+// The end of a chunk that may carry vertex weights and colours: only the
+// weight sub-chunk, then the colour sub-chunk, both optional, then "}".
+bool close_after_sub_chunks(scanner_t const& scan)
+{
+    optional_sub_chunk(scan, "weit");
+    optional_sub_chunk(scan, "color");
+    return classic::ch_p('}').parse(scan);
 }
 
 bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
@@ -67,25 +91,13 @@ bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
     auto const count = unsigned_value_parser().parse(scan);
     if (!count || !ch_p('{').parse(scan))
         return false;
-    vertex_line_parser const line;
-    for (std::uint32_t i = 0; i < count.value(); ++i) {
-        auto const hit = line.parse(scan);
-        if (!hit)
-            return false;
-        append(appender, hit.value());
-    }
-    return ch_p('}').parse(scan);
+    return append_vertices(vertex_line_parser(), scan, count.value(), appender) && ch_p('}').parse(scan);
 }
 
-// Only the weight sub-chunk, then the colour sub-chunk, both optional.
 bool parse_vertexattr_chunk(scanner_t const& scan)
 {
     using namespace classic;
-    if (!(str_p("vertexattr") >> ch_p('{')).parse(scan))
-        return false;
-    optional_sub_chunk(scan, "weit");
-    optional_sub_chunk(scan, "color");
-    return ch_p('}').parse(scan);
+    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan);
 }
 
 // The line break that ends the "Vector n [bytes]" line, with any blanks in
@@ -115,16 +127,7 @@ bool parse_bvertex_chunk(scanner_t const& scan, VertexAppender const& appender)
         return false;
     skip_line_end(scan);
     raw_scanner_t const raw(scan.first, scan.last);
-    binary_vertex_parser const vertex;
-    for (std::uint32_t i = 0; i < count.value(); ++i) {
-        auto const hit = vertex.parse(raw);
-        if (!hit)
-            return false;
-        append(appender, hit.value());
-    }
-    optional_sub_chunk(scan, "weit");
-    optional_sub_chunk(scan, "color");
-    return ch_p('}').parse(scan);
+    return append_vertices(binary_vertex_parser(), raw, count.value(), appender) && close_after_sub_chunks(scan);
 }
 
 // Runs one optional chunk: on failure the scanner goes back to its start.
