@@ -7,26 +7,139 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
+#include <cstdint>
 #include <limits>
+#include <mutex>
 
 namespace MQO {
+
+namespace {
+
+// While a document is mapped, a bus error inside its mapping (a page past
+// the file's new end) is answered by putting a page of zeros in place of
+// the missing one and noting that the file was cut short; the read that
+// faulted then goes on. Any other bus error goes to the handler that was
+// there before. The slots are few and fixed, so that the handler needs no
+// allocation and no lock.
+struct GuardedRange
+{
+    std::atomic<std::uintptr_t> first{0};
+    std::atomic<std::uintptr_t> last{0};
+    std::atomic<bool> cut_short{false};
+};
+
+constexpr std::size_t guard_slots = 16;
+GuardedRange guarded[guard_slots];
+std::size_t page_size = 4096;
+struct sigaction previous_action;
+std::mutex guard_lock;  // installs and removes; never taken by the handler
+std::size_t guards_in_use = 0;
+
+void on_bus_error(int signal, siginfo_t* info, void* context)
+{
+    std::uintptr_t const address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (GuardedRange& range : guarded) {
+        if (address < range.first.load() || address >= range.last.load())
+            continue;
+        void* const page = reinterpret_cast<void*>(address & ~(std::uintptr_t(page_size) - 1));
+        if (::mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            range.cut_short.store(true);
+            return;
+        }
+        break;
+    }
+    if ((previous_action.sa_flags & SA_SIGINFO) && previous_action.sa_sigaction) {
+        previous_action.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (previous_action.sa_handler != SIG_DFL && previous_action.sa_handler != SIG_IGN) {
+        previous_action.sa_handler(signal);
+        return;
+    }
+    // Not ours, and nobody else's: fault again with the default action.
+    ::signal(SIGBUS, SIG_DFL);
+}
+
+GuardedRange* guard(const char* begin, std::size_t size)
+{
+    std::lock_guard<std::mutex> const hold(guard_lock);
+    GuardedRange* slot = nullptr;
+    for (GuardedRange& range : guarded) {
+        if (range.last.load() == 0) {
+            slot = &range;
+            break;
+        }
+    }
+    if (!slot)
+        return nullptr;
+    if (guards_in_use++ == 0) {
+        long const page = ::sysconf(_SC_PAGESIZE);
+        if (page > 0)
+            page_size = std::size_t(page);
+        struct sigaction action = {};
+        action.sa_sigaction = on_bus_error;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGBUS, &action, &previous_action);
+    }
+    slot->cut_short.store(false);
+    slot->first.store(reinterpret_cast<std::uintptr_t>(begin));
+    slot->last.store(reinterpret_cast<std::uintptr_t>(begin) + size);
+    return slot;
+}
+
+void unguard(GuardedRange* slot)
+{
+    if (!slot)
+        return;
+    std::lock_guard<std::mutex> const hold(guard_lock);
+    slot->first.store(0);
+    slot->last.store(0);
+    if (--guards_in_use == 0)
+        ::sigaction(SIGBUS, &previous_action, nullptr);
+}
+
+}  // namespace
 
 class MappedView
 {
 public:
-    MappedView(void* address, std::size_t size) : address_(address), size_(size) {}
-    ~MappedView() { ::munmap(address_, size_); }
+    // Takes over the descriptor, kept open to see whether the file shrank.
+    MappedView(void* address, std::size_t size, int fd)
+        : address_(address), size_(size), fd_(fd), guard_(guard(static_cast<const char*>(address), size))
+    {
+    }
+    ~MappedView()
+    {
+        ::munmap(address_, size_);
+        unguard(guard_);
+        ::close(fd_);
+    }
     MappedView(MappedView const&) = delete;
     MappedView& operator=(MappedView const&) = delete;
+
+    // A page that went away, or a file now shorter than the mapping (whose
+    // last page then reads as zeros past the new end without a fault).
+    bool cut_short() const
+    {
+        if (guard_ && guard_->cut_short.load())
+            return true;
+        struct stat info;
+        return ::fstat(fd_, &info) == 0 && static_cast<unsigned long long>(info.st_size) < size_;
+    }
 
 private:
     void* address_;
     std::size_t size_;
+    int fd_;
+    GuardedRange* guard_;
 };
 
 namespace {
 
-// Closes the descriptor on every way out; the mapping outlives it.
+// Closes the descriptor on every way out until the view takes it over.
 struct FileHandle
 {
     int fd;
@@ -65,14 +178,20 @@ DocumentSource DocumentSource::open(std::string const& path)
     ::madvise(address, size, MADV_SEQUENTIAL);
 
     try {
-        source.view_ = boost::make_shared<MappedView>(address, size);
+        source.view_ = boost::make_shared<MappedView>(address, size, file.fd);
     } catch (...) {
         ::munmap(address, size);
         throw;
     }
+    file.fd = -1;
     source.begin_ = static_cast<const char*>(address);
     source.size_ = size;
     return source;
+}
+
+bool DocumentSource::cut_short() const
+{
+    return view_ && view_->cut_short();
 }
 
 }  // namespace MQO

@@ -1,4 +1,5 @@
-// A document mapped read-only into memory, whole.
+// A document mapped read-only into memory, whole, and guarded against the
+// file shrinking while it is mapped.
 #ifndef MIVKA_DOCUMENT_DOCUMENT_SOURCE_HPP
 #define MIVKA_DOCUMENT_DOCUMENT_SOURCE_HPP
 
@@ -27,6 +28,11 @@ public:
     const char* begin() const { return begin_; }
     const char* end() const { return begin_ + size_; }
     std::size_t size() const { return size_; }
+
+    // Whether the file shrank under the mapping while it was read (another
+    // program saved over it). The pages that went away read as zero bytes
+    // from then on, instead of ending the process.
+    bool cut_short() const;
 
 private:
     boost::shared_ptr<MappedView> view_;

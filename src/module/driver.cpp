@@ -48,6 +48,19 @@ bool at_object_head(scanner_t const& scan)
     return std::size_t(scan.last - p) >= length && std::memcmp(p, object, length) == 0;
 }
 
+// Line ends before `end`: LF, CR LF, and a CR alone (old Mac files).
+std::size_t count_line_ends(iterator_t begin, iterator_t end)
+{
+    std::size_t lines = 0;
+    for (iterator_t p = begin; p != end; ++p) {
+        if (*p == '\n')
+            ++lines;
+        else if (*p == '\r' && (p + 1 == end || p[1] != '\n'))
+            ++lines;
+    }
+    return lines;
+}
+
 // Says where reading stopped when text is left after it, other than a
 // final "Eof": the line number and the next 20 bytes.
 void report_unread_text(scanner_t const& scan, iterator_t begin)
@@ -58,11 +71,23 @@ void report_unread_text(scanner_t const& scan, iterator_t begin)
         return;
     if (last - p >= 3 && std::memcmp(p, "Eof", 3) == 0 && skip_space(p + 3, last) == last)
         return;
-    std::size_t const line = 1 + std::size_t(std::count(begin, p, '\n'));
+    std::size_t const line = 1 + count_line_ends(begin, p);
     std::ostream& out = console();
     out << "Stopped reading at line " << line << ": ";
     out.write(p, std::min<std::streamsize>(20, last - p));
     out << '\n' << std::flush;
+}
+
+// What was read past the file's new end was zeros: the scene holds a part
+// of the document at most, which must not pass for the whole.
+void raise_if_cut_short(DocumentSource const& source, std::string const& path)
+{
+    if (!source.cut_short())
+        return;
+    report_progress(1.0, "Error");
+    console() << "Document cut short while reading. " << path << '\n' << std::flush;
+    PyErr_Format(PyExc_OSError, "the document was cut short while it was read: %s", path.c_str());
+    boost::python::throw_error_already_set();
 }
 
 }  // namespace
@@ -87,6 +112,7 @@ void readmqo(std::string const& path)
     reset_progress_total();
     skip_whitespace(scan);
     if (!match_header(scan, report_progress_here)) {
+        raise_if_cut_short(source, path);
         report_progress(1.0, "Error");
         out.write(header_failure_line, sizeof header_failure_line - 1);
         return;
@@ -103,6 +129,7 @@ void readmqo(std::string const& path)
         }
     }
 
+    raise_if_cut_short(source, path);
     report_unread_text(scan, source.begin());
     report_progress(1.0, "Done");
     out << "TimeIt " << seconds_since(start_ms) << "sec" << '\n' << std::flush;
