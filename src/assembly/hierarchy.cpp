@@ -17,6 +17,12 @@ void build_hierarchy(DepthList const& depths)
     // or equal ones are gone; this keeps the search linear.
     std::vector<DepthEntry const*> candidates;
     for (DepthEntry const& entry : depths) {
+        // A flat or vanishing scale has no inverse: such an object keeps only
+        // its position, and its mesh stays where the document puts it.
+        if (entry.degenerate_scale) {
+            HostObject const position = entry.object.attr("matrix").attr("translationPart")();
+            entry.object.attr("setMatrix")(host::blender("Mathutils").attr("TranslationMatrix")(position));
+        }
         HostObject const data = entry.object.attr("getData")(0, 1);
         HostObject const inverse = entry.object.attr("getInverseMatrix")();
         data.attr("transform")(inverse);

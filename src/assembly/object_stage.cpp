@@ -43,8 +43,13 @@ bool object_stage(ObjectStageContext const& context, scanner_t const& scan)
         parse_object_attributes(scan, context, mesh, object, depths);
         parse_vertex_section(scan, context, mesh);
         out << "\tVertices " << host_count(mesh.attr("verts")) << " Converted" << '\n' << std::flush;
-        if (!parse_face_chunk(context, scan, mesh))
+        if (!parse_face_chunk(context, scan, mesh)) {
+            // An object whose chunk stopped early has no mesh linked: it takes
+            // no part in the hierarchy.
+            if (!depths.empty() && depths.back().object.ptr() == object.ptr())
+                depths.pop_back();
             break;
+        }
         out << "\tFaces " << host_count(mesh.attr("faces")) << " Converted" << '\n' << std::flush;
 
         mesh.attr("update")();

@@ -21,6 +21,9 @@ struct DepthEntry
 {
     std::int32_t depth;
     HostObject object;
+    // The object's scale leaves no invertible placement that single
+    // precision can hold (zero, tiny, huge or not a number on some axis).
+    bool degenerate_scale = false;
 };
 
 typedef std::vector<DepthEntry> DepthList;

@@ -4,6 +4,8 @@
 
 #include <boost/variant/get.hpp>
 
+#include <cmath>
+
 namespace MQO {
 
 namespace {
@@ -59,23 +61,46 @@ void parse_object_attributes(scanner_t const& scan, ObjectStageContext const& co
 {
     set_translation_scale(context.scale);
     keyword_table const& keywords = ObjectAttributeTable::get().keywords;
+    ObjectScale scale;
     for (;;) {
         iterator_t const start = scan.first;
         keyword_entry const* const entry = find_keyword(keywords, scan);
         attribute_holder value;
         if (!entry || !entry->rule->read(scan, value)) {
             scan.first = start;
-            return;
+            break;
         }
-        apply_object_attribute(mesh, object, depths, entry->tag, *value);
+        apply_object_attribute(mesh, object, depths, scale, entry->tag, *value);
     }
+    if (!depths.empty() && depths.back().object.ptr() == object.ptr())
+        depths.back().degenerate_scale = scale.degenerate();
 }
 
-void apply_object_attribute(HostObject const&, HostObject const& object, DepthList& depths, std::int32_t kind,
-                            attribute_value const& value)
+bool ObjectScale::degenerate() const
+{
+    // Far inside single precision's range, so that the inverse and the
+    // vertices moved by it stay finite and exact enough.
+    double const smallest = 1e-6;
+    double const largest = 1e6;
+    for (double const f : factor) {
+        double const magnitude = std::fabs(f);
+        if (!(magnitude >= smallest && magnitude <= largest))
+            return true;
+    }
+    return false;
+}
+
+void apply_object_attribute(HostObject const&, HostObject const& object, DepthList& depths, ObjectScale& scale,
+                            std::int32_t kind, attribute_value const& value)
 {
     if (kind == depth_kind) {
-        depths.push_back(DepthEntry{static_cast<std::int32_t>(boost::get<std::uint32_t>(value)), object});
+        std::int32_t const depth = static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
+        // One entry per object: a second depth line would make the object
+        // its own parent and move its mesh twice.
+        if (!depths.empty() && depths.back().object.ptr() == object.ptr())
+            depths.back().depth = depth;
+        else
+            depths.push_back(DepthEntry{depth, object});
     } else if (kind >= scale_kind && kind <= translation_kind) {
         real_triple const& triple = boost::get<real_triple>(value);
         // Components that the line did not give leave that axis unchanged.
@@ -83,6 +108,10 @@ void apply_object_attribute(HostObject const&, HostObject const& object, DepthLi
         double c[3];
         for (std::size_t i = 0; i < 3; ++i)
             c[i] = i < triple.count ? triple[i] : unread;
+        if (kind == scale_kind) {
+            for (std::size_t i = 0; i < 3; ++i)
+                scale.factor[i] *= c[i];
+        }
         apply_object_transform(object, kind, c[0], c[1], c[2]);
     }
 }

@@ -29,9 +29,20 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name);
 void parse_object_attributes(scanner_t const& scan, ObjectStageContext const& context, HostObject const& mesh,
                              HostObject const& object, DepthList& depths);
 
-// The effect of one attribute line: a depth entry, or a placement step.
+// The scale an object's attribute lines gave so far, axis by axis.
+struct ObjectScale
+{
+    double factor[3] = {1.0, 1.0, 1.0};
+
+    // Whether some axis is zero, tiny, huge or not a number: a placement
+    // that cannot be inverted in the host's single precision.
+    bool degenerate() const;
+};
+
+// The effect of one attribute line: a depth entry (a later depth line of the
+// same object replaces its entry), or a placement step.
 void apply_object_attribute(HostObject const& mesh, HostObject const& object, DepthList& depths,
-                            std::int32_t kind, attribute_value const& value);
+                            ObjectScale& scale, std::int32_t kind, attribute_value const& value);
 
 }  // namespace MQO
 

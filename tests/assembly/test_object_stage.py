@@ -49,13 +49,12 @@ class TestConsoleAndLinks:
         assert [o.name for o in host.Object.Get()] == [b"a"] and host.Scene.getCurrent().objects == []
         assert b"Parsing Object [a]\n\tVertices 8 Converted\nStopped reading at line 21: s 6 {" in out
 
-    def test_the_hierarchy_then_meets_the_object_without_mesh(self, document, mivka, host, capfdbinary):
+    def test_an_object_cut_off_before_its_faces_stays_out_of_the_hierarchy(self, stage, host):
         broken = with_depth("b", 1).replace("\tface 6 {", "\tfaces 6 {")
-        with pytest.raises(AttributeError):
-            mivka.readmqo(document(HEAD + MATERIALS + with_depth("a", 0) + broken + with_depth("c", 1)))
-        a, b = host.Object.Get()
-        assert a.getData(0, 1).verts[0].co == host.Mathutils.Vector(-1, -1, 1) and b.getData(0, 1) is None
-        assert b"TimeIt" not in capfdbinary.readouterr().out
+        out = stage(with_depth("a", 0) + with_depth("a2", 1) + broken + with_depth("c", 1))
+        assert parents(host) == [(b"a", None), (b"a2", b"a"), (b"b", None)]
+        assert host.Object.Get()[2].getData(0, 1) is None
+        assert b"Stopped reading at line" in out and TIMEIT.search(out)
 
     def test_text_that_is_no_object_after_the_materials(self, stage, host):
         out = stage("Shape {\n}\n")
@@ -89,9 +88,10 @@ class TestHierarchy:
         assert b.parent is a and free.parent is None
         assert free.getData(0, 1).verts[0].co == host.Mathutils.Vector(-1, -1, 1)
 
-    def test_two_depth_lines_transform_twice(self, stage, host):
-        stage(with_depth("a", 0, "\ttranslation 1 0 0\n\tdepth 0\n"))
-        assert host.Object.Get()[0].getData(0, 1).verts[0].co == host.Mathutils.Vector(-3, -1, 1)
+    def test_a_second_depth_line_replaces_the_first(self, stage, host):
+        stage(with_depth("a", 0) + with_depth("b", 0, "\ttranslation 1 0 0\n\tdepth 1\n"))
+        assert parents(host) == [(b"a", None), (b"b", b"a")]
+        assert host.Object.Get()[1].getData(0, 1).verts[0].co == host.Mathutils.Vector(-2, -1, 1)
 
     def test_a_host_refusing_the_parent_link_raises(self, stage, host, monkeypatch, mivka, document):
         def refuse(self, objects, noninverse=0, fast=0):
