@@ -58,6 +58,15 @@ HostObject new_list()
     return python::list();
 }
 
+bool in_current_scene(HostObject const& object)
+{
+    HostObject const objects = blender("Scene").attr("getCurrent")().attr("objects");
+    int const found = PySequence_Contains(objects.ptr(), object.ptr());
+    if (found < 0)
+        python::throw_error_already_set();
+    return found == 1;
+}
+
 python::dict registry_record()
 {
     HostObject const record = blender("Registry").attr("GetKey")("Mivka", 1);

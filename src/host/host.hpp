@@ -29,6 +29,9 @@ HostObject bytes(std::string_view text);
 // A new empty host list.
 HostObject new_list();
 
+// Whether `object` is one of the objects of the host's current scene.
+bool in_current_scene(HostObject const& object);
+
 // The registry record "Mivka" as a dictionary. A host that never stored
 // the record answers None, which reads as an empty record.
 boost::python::dict registry_record();

@@ -38,8 +38,9 @@ HostObject& projection_empty()
 }
 
 // Whether the file system has an entry (file or folder) at `path`. A name
-// with a NUL byte inside, a name too long for the system and a loop of
-// symbolic links name no file; other failures of the query raise.
+// with a NUL byte inside, a name too long for the system, a loop of symbolic
+// links and a folder we may not search name no file we can load; other
+// failures of the query raise.
 bool file_exists(std::string const& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
@@ -48,7 +49,8 @@ bool file_exists(std::string const& path)
     boost::system::error_code error;
     bool const found = boost::filesystem::exists(boost::filesystem::path(path), error);
     if (!error || error == errc::no_such_file_or_directory || error == errc::not_a_directory ||
-        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels)
+        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels ||
+        error == errc::permission_denied || error == errc::operation_not_permitted)
         return found;
     throw boost::filesystem::filesystem_error("boost::filesystem::exists", boost::filesystem::path(path), error);
 }
@@ -156,9 +158,15 @@ void apply_projection_type(HostObject const& material, std::uint32_t type)
 
 void apply_projection_angle(double x, double y, double z)
 {
-    HostObject const& empty = projection_empty();
+    HostObject& empty = projection_empty();
     if (!empty)
         return;
+    // An Empty that left the scene (deleted, or a new scene since) is
+    // forgotten, not rotated behind the user's back.
+    if (!host::in_current_scene(empty)) {
+        empty = HostObject();
+        return;
+    }
     HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(x, z, y));
     HostObject const rotation = euler.attr("toMatrix")().attr("resize4x4")();
     empty.attr("setMatrix")(rotation);
