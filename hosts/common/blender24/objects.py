@@ -15,6 +15,7 @@ class Object:
         self._matrix = Matrix()
         self._data = None
         self.parent = None
+        self._child_count = 0
 
     @property
     def matrix(self):
@@ -48,12 +49,24 @@ class Object:
         if not isinstance(objects, list) or not all(isinstance(o, Object) for o in objects):
             raise TypeError("Object.makeParent: expected a list of objects")
         for child in objects:
-            ancestor = self
+            # Only an object with children of its own can be an ancestor: the
+            # walk up is needed for those alone, so that a long chain of new
+            # children is linked in linear time.
+            ancestor = self if child._child_count else None
+            if child is self:
+                ancestor = self
             while ancestor is not None:
                 if ancestor is child:
                     raise RuntimeError("Object.makeParent: parenting would make a loop")
                 ancestor = ancestor.parent
         return objects
+
+    def _set_parent(self, parent):
+        if self.parent is not None:
+            self.parent._child_count -= 1
+        self.parent = parent
+        if parent is not None:
+            parent._child_count += 1
 
     def __repr__(self):
         return "[Object %r]" % (self.name,)

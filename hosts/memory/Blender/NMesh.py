@@ -107,7 +107,7 @@ class NMesh(MeshFlags):
         if not isinstance(v1, Vert) or not isinstance(v2, Vert):
             raise TypeError("NMesh.addEdge: expected two vertices")
         if v1 is v2:
-            raise ValueError("NMesh.addEdge: an edge needs two different vertices")
+            return None  # a vertex joined to itself is no edge: nothing to keep
         edge = Edge(v1, v2)
         self.edges.append(edge)
         return edge

@@ -17,10 +17,10 @@ class Object(objects.Object):
     def makeParent(self, children, noninverse=0, fast=0):
         """Makes every object of the list a child of this one; world positions stay."""
         for child in self._children(children):
-            child.parent = self
+            child._set_parent(self)
 
     def clrParent(self, mode=0, fast=0):
-        self.parent = None
+        self._set_parent(None)
 
 
 def New(kind, name=None):

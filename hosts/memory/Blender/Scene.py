@@ -7,20 +7,23 @@ class Scene:
     def __init__(self, name="Scene"):
         self.name = name
         self.objects = []
+        self._linked = set()  # ids of the objects in the list, for linking in constant time
 
     def link(self, obj):
         from .Object import Object
 
         if not isinstance(obj, Object):
             raise TypeError("Scene.link: expected an Object")
-        if obj in self.objects:
+        if id(obj) in self._linked:
             raise RuntimeError("Scene.link: object is already linked to this scene")
         self.objects.append(obj)
+        self._linked.add(id(obj))
 
     def unlink(self, obj):
-        if obj not in self.objects:
+        if id(obj) not in self._linked:
             return False
         self.objects.remove(obj)
+        self._linked.discard(id(obj))
         return True
 
     def getChildren(self):
