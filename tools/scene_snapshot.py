@@ -1,8 +1,10 @@
 """One description of a converted scene for both hosts, to compare them:
 mesh objects with their parents, every face as its material and its
 corners (world position, texture coordinates, colour) in order, and the
-edges as pairs of vertex numbers (Blender's include those of the faces). Faces
-whose corners repeat a vertex are left out: Blender cannot hold them."""
+edges as pairs of vertex numbers (Blender's include those of the faces). A
+corner that repeats the one before it is left out (a quad with a doubled
+corner is a triangle), and so is a face left with fewer than three corners
+or still repeating a vertex: Blender cannot hold it."""
 
 import os
 import sys
@@ -28,11 +30,14 @@ def snapshot_memory():
         matrix = obj.matrix
         faces = []
         for face in mesh.faces:
-            if len(face.v) < 3 or len({id(v) for v in face.v}) != len(face.v):
+            count = len(face.v)
+            kept = [i for i in range(count) if face.v[i] is not face.v[i - 1]]
+            if count < 3 or len(kept) < 3 or len({id(face.v[i]) for i in kept}) != len(kept):
                 continue
             material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
             corners = []
-            for i, vertex in enumerate(face.v):
+            for i in kept:
+                vertex = face.v[i]
                 uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
                 col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
                 corners.append([list(vertex.co * matrix), uv, col])

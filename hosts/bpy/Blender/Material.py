@@ -1,5 +1,10 @@
-"""Materials as node trees (Principled BSDF), with the 2.4x values kept as
-custom properties and the texture slots as Image Texture nodes."""
+"""Materials with the 2.4x values kept as custom properties. A material
+starts as a plain Blender material (colour, roughness and specular on the
+material itself), which costs the same however many materials there are;
+it gets a node tree (Principled BSDF, texture slots as Image Texture nodes)
+only when it needs one: for a texture, transparency or emission. Blender
+revisits every node tree of the file whenever one changes, so trees made
+for every material would make their creation quadratic."""
 
 from blender24.names import decode_name
 
@@ -25,8 +30,8 @@ class MTex:
         self.tex, self.mapto = texture, mapto
         self._texco, self._object, self.mapping = texco, None, 0
         material = owner.material
+        bsdf = owner._principled()
         nodes, links = material.node_tree.nodes, material.node_tree.links
-        bsdf = _principled(material)
         node = nodes.new("ShaderNodeTexImage")
         node.name = node.label = "Mivka slot %d" % slot
         node.location = (-600, 300 - 300 * slot)
@@ -91,12 +96,30 @@ class Material:
 
         self.name = name
         self.material = bpy.data.materials.new(decode_name(name))
-        self.material.use_nodes = True
         self.material["mivka_name"] = decode_name(name)
         self._textures = [None] * SLOTS
+        # What the Principled BSDF shows, once there is one.
+        self._shading = {"Base Color": (0.8, 0.8, 0.8, 1.0), "Alpha": 1.0, "Emission": (0.0, 0.0, 0.0, 1.0),
+                         "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5}
+        self._bsdf = None
 
     def _keep(self, key, value):
         self.material["mivka_" + key] = value
+
+    def _principled(self):
+        """The material's Principled BSDF, made with its node tree on first need."""
+        if self._bsdf is None:
+            material = self.material
+            material.use_nodes = True
+            self._bsdf = _principled(material)
+            for name, value in self._shading.items():
+                self._bsdf.inputs[name].default_value = value
+        return self._bsdf
+
+    def _shade(self, name, value):
+        self._shading[name] = value
+        if self._bsdf is not None:
+            self._bsdf.inputs[name].default_value = value
 
     def setRGBCol(self, *rgb):
         if len(rgb) == 1:
@@ -104,18 +127,18 @@ class Material:
         r, g, b = (float(c) for c in rgb)
         self._keep("rgbCol", [r, g, b])
         self.material.diffuse_color[:3] = (r, g, b)
-        bsdf = _principled(self.material)
-        alpha = bsdf.inputs["Base Color"].default_value[3]
-        bsdf.inputs["Base Color"].default_value = (r, g, b, alpha)
-        bsdf.inputs["Emission"].default_value = (r, g, b, 1.0)
+        self._shade("Base Color", (r, g, b, self._shading["Base Color"][3]))
+        self._shade("Emission", (r, g, b, 1.0))
 
     def setAlpha(self, value):
         alpha = float(value)
         self._keep("alpha", alpha)
         self.material.diffuse_color[3] = alpha
-        _principled(self.material).inputs["Alpha"].default_value = alpha
+        self._shade("Alpha", alpha)
         self.material.blend_method = "BLEND" if alpha < 1.0 else "OPAQUE"
         self.material.shadow_method = "HASHED" if alpha < 1.0 else "OPAQUE"
+        if alpha < 1.0:
+            self._principled()  # a plain material has no transparency in render or export
 
     def setRef(self, value):
         self._keep("ref", float(value))
@@ -125,18 +148,24 @@ class Material:
 
     def setEmit(self, value):
         self._keep("emit", float(value))
-        _principled(self.material).inputs["Emission Strength"].default_value = float(value)
+        self._shade("Emission Strength", float(value))
+        if float(value) > 0.0:
+            self._principled()  # a plain material cannot glow
 
     def setSpec(self, value):
         # 2.4x specularity runs from 0 to 2.
         self._keep("spec", float(value))
-        _principled(self.material).inputs["Specular"].default_value = min(max(float(value) / 2.0, 0.0), 1.0)
+        specular = min(max(float(value) / 2.0, 0.0), 1.0)
+        self.material.specular_intensity = specular
+        self._shade("Specular", specular)
 
     def setHardness(self, value):
         # 2.4x hardness runs from 1 (dull) to 511 (a sharp highlight).
         self._keep("hard", int(value))
         sharpness = min(max((int(value) - 1) / 510.0, 0.0), 1.0)
-        _principled(self.material).inputs["Roughness"].default_value = 1.0 - sharpness ** 0.5
+        roughness = 1.0 - sharpness ** 0.5
+        self.material.roughness = roughness
+        self._shade("Roughness", roughness)
 
     def setSpecShader(self, value):
         self._keep("specShader", int(value))

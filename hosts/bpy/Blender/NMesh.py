@@ -12,11 +12,12 @@ from blender24.meshes import MeshFlags
 from . import Mathutils
 
 
-# A vertex is its three coordinates packed as single-precision floats (what
-# Blender stores), a corner colour its four bytes (r, g, b, a). Both are made
-# by the runtime without running Python code, and each call makes a new
-# object, so faces tell vertices apart by identity.
-Vert = struct.Struct("=3f").pack
+# A vertex is its three coordinates packed as doubles (turned into Blender's
+# single precision when the mesh is written, where a coordinate beyond its
+# range becomes infinite), a corner colour its four bytes (r, g, b, a). Both
+# are made by the runtime without running Python code, and each call makes a
+# new object, so faces tell vertices apart by identity.
+Vert = struct.Struct("=3d").pack
 Col = struct.Struct("4B").pack
 WHITE = Col(255, 255, 255, 255)
 
@@ -76,6 +77,46 @@ class NMesh(MeshFlags):
         self.mesh.transform(Mathutils.to_blender(matrix))
 
 
+# Blender counts a mesh's material slots in a signed 16-bit number: one more
+# slot corrupts the file, a few more crash it.
+MATERIAL_SLOTS = 32767
+
+
+def polygons(corners, lengths):
+    """Which faces Blender can hold as polygons, and with which corners.
+
+    A corner that repeats the one before it (the last counts as before the
+    first) is dropped, so a quad with a doubled corner is the triangle it
+    shows; a face left with fewer than three corners, or whose corners
+    still repeat a vertex, is no polygon. Answers the faces kept (a mask
+    over the faces), the corners kept (a mask over all corners) and the
+    corner counts of the kept faces."""
+    import numpy
+
+    count = len(lengths)
+    starts = numpy.zeros(count, dtype=numpy.int64)
+    numpy.cumsum(lengths[:-1], out=starts[1:])
+    face_of = numpy.repeat(numpy.arange(count), lengths)
+    before = numpy.arange(len(corners)) - 1
+    filled = lengths > 0
+    before[starts[filled]] = starts[filled] + lengths[filled] - 1
+    distinct = corners != corners[before] if len(corners) else numpy.zeros(0, dtype=bool)
+    new_lengths = numpy.bincount(face_of[distinct], minlength=count).astype(numpy.int32)
+
+    packed = corners[distinct]
+    packed_starts = numpy.zeros(count, dtype=numpy.int64)
+    numpy.cumsum(new_lengths[:-1], out=packed_starts[1:])
+    kept = (lengths >= 3) & (new_lengths >= 3)
+    last = max(len(packed) - 1, 0)
+    for i in range(1, int(new_lengths.max(initial=0))):
+        has_i = i < new_lengths
+        at_i = packed[numpy.minimum(packed_starts + i, last)]
+        for j in range(i):
+            kept &= ~(has_i & (at_i == packed[numpy.minimum(packed_starts + j, last)]))
+    kept_corners = distinct & numpy.repeat(kept, lengths)
+    return kept, kept_corners, new_lengths[kept]
+
+
 def write_mesh(source):
     """Everything the mesh gathered, written with whole-array assignments."""
     import numpy
@@ -88,23 +129,14 @@ def write_mesh(source):
 
     lengths = numpy.fromiter(map(len, faces), dtype=numpy.int32, count=len(faces))
     corners = numpy.fromiter(map(number, map(id, flatten(faces))), dtype=numpy.int32, count=int(lengths.sum()))
-    starts = numpy.zeros(len(faces), dtype=numpy.int32)
-    numpy.cumsum(lengths[:-1], out=starts[1:])
-    # A face whose corners repeat a vertex is no polygon Blender can hold:
-    # it is left out, the other faces keep their data.
-    kept = lengths >= 3
-    last = max(len(corners) - 1, 0)
-    for i in range(1, int(lengths.max(initial=0))):
-        for j in range(i):
-            has_i = i < lengths
-            kept &= ~(has_i & (corners[numpy.minimum(starts + i, last)] == corners[numpy.minimum(starts + j, last)]))
-    kept_corners = numpy.repeat(kept, lengths)
-    kept_lengths = lengths[kept]
+    kept, kept_corners, kept_lengths = polygons(corners, lengths)
     kept_starts = numpy.zeros(len(kept_lengths), dtype=numpy.int32)
     numpy.cumsum(kept_lengths[:-1], out=kept_starts[1:])
 
     mesh.vertices.add(len(verts))
-    mesh.vertices.foreach_set("co", numpy.frombuffer(b"".join(verts), dtype=numpy.float32))
+    with numpy.errstate(over="ignore"):
+        co = numpy.frombuffer(b"".join(verts), dtype=numpy.float64).astype(numpy.float32)
+    mesh.vertices.foreach_set("co", co)
     edges = [(number(id(e.v1)), number(id(e.v2))) for e in source.edges if e.v1 is not e.v2]
     if edges:
         mesh.edges.add(len(edges))
@@ -115,12 +147,16 @@ def write_mesh(source):
     mesh.polygons.foreach_set("loop_start", kept_starts)
     mesh.polygons.foreach_set("loop_total", kept_lengths)
 
-    for material in source.materials:
+    materials = source.materials[:MATERIAL_SLOTS]
+    if len(source.materials) > MATERIAL_SLOTS:
+        print("Mesh %s uses %d materials; Blender holds %d: the faces of the others take the last"
+              % (mesh.name, len(source.materials), MATERIAL_SLOTS), flush=True)
+    for material in materials:
         mesh.materials.append(material.material)
-    if len(kept_lengths) and source.materials:
-        slots = len(source.materials)
+    if len(kept_lengths) and materials:
         index = numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces))[kept]
-        index[(index < 0) | (index >= slots)] = 0
+        index[(index >= MATERIAL_SLOTS) & (index < len(source.materials))] = MATERIAL_SLOTS - 1
+        index[(index < 0) | (index >= len(materials))] = 0
         mesh.polygons.foreach_set("material_index", index.astype(numpy.int32))
     if source._face_uv and len(kept_lengths):
         missing = [(0.0, 0.0)] * 4

@@ -1,5 +1,11 @@
 """Objects: the 2.4x object kept beside the Blender object, which a Mesh
-object gets when its mesh is linked."""
+object gets when its mesh is linked.
+
+Blender keeps an object's placement as location, rotation and scale, so a
+matrix with shear (a rotation followed by a scale along other axes) reaches
+Blender changed. Each object therefore also keeps the world matrix Blender
+will show for it, built the way Blender builds it, and answers its inverse
+from that: meshes moved by it land where the document puts them."""
 
 from blender24 import objects
 from blender24.names import decode_name
@@ -14,20 +20,47 @@ class Object(objects.Object):
         import bpy
 
         objects.Object.__init__(self, kind, name)
-        self.blender = bpy.data.objects.new(decode_name(name), None) if kind == "Empty" else None
+        self.blender = None
+        self._world = None  # Blender's world matrix of the object, once it has a Blender object
+        if kind == "Empty":
+            self._make(bpy.data.objects.new(decode_name(name), None))
+
+    def _make(self, blender):
+        # Blender cuts names at 63 bytes: the document's whole name stays beside it.
+        blender["mivka_name"] = decode_name(self.name)
+        self.blender = blender
+        self._place()
+
+    def _place(self):
+        """Hands the 2.4x matrix to Blender and keeps the world matrix that Blender will show."""
+        blender = self.blender
+        matrix = Mathutils.to_blender(self._matrix)
+        if self.parent is None:
+            blender.matrix_basis = matrix
+            self._world = blender.matrix_basis.copy()
+        else:
+            frame = self.parent._world @ blender.matrix_parent_inverse
+            blender.matrix_basis = frame.inverted_safe() @ matrix
+            self._world = frame @ blender.matrix_basis
+        # Shown at once, before Blender next evaluates the scene.
+        blender.matrix_world = self._world
 
     def setMatrix(self, matrix):
         objects.Object.setMatrix(self, matrix)
         if self.blender is not None:
-            self.blender.matrix_world = Mathutils.to_blender(matrix)
+            self._place()
+
+    def getInverseMatrix(self):
+        if self._world is None:
+            return objects.Object.getInverseMatrix(self)
+        return Mathutils.from_blender(self._world.inverted())
 
     def link(self, data):
         import bpy
 
         objects.Object.link(self, data)
         if self.blender is None:
-            self.blender = bpy.data.objects.new(decode_name(self.name), data.mesh)
-            self.blender.matrix_world = Mathutils.to_blender(self._matrix)
+            self._make(bpy.data.objects.new(decode_name(self.name), data.mesh))
         else:
             self.blender.data = data.mesh
 
@@ -36,11 +69,10 @@ class Object(objects.Object):
         for child in self._children(children):
             if child.blender is None or self.blender is None:
                 raise TypeError("Object.makeParent: expected objects with data")
-            world = child.blender.matrix_world.copy()
             child.blender.parent = self.blender
-            child.blender.matrix_parent_inverse = self.blender.matrix_world.inverted()
-            child.blender.matrix_world = world
-            child.parent = self
+            child.blender.matrix_parent_inverse = self._world.inverted()
+            child._set_parent(self)
+            # The child's basis is unchanged, and so is its world matrix.
 
 
 def New(kind, name=None):
