@@ -13,6 +13,7 @@ import sys
 import pytest
 
 from conftest import BUILD, ROOT, SANITIZED, corpus_table, CORPUS
+from hostile_documents import PLACEMENTS, huge_coordinate, long_name, many_materials, projected, rotated_again
 
 pytestmark = [
     pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
@@ -40,7 +41,11 @@ def documents(tmp_path_factory):
     with open(generated, "wb") as out:
         generate.write_document(out, 3000, objects=3)
     corpus = [CORPUS / row["file"] for row in corpus_table() if row["ver"] == "1.0"]
-    return [generated, ROOT / "samples" / "lantern.mqo"] + corpus
+    placements = []
+    for name, text in PLACEMENTS:
+        placements.append(folder / (name + ".mqo"))
+        placements[-1].write_text(text)
+    return [generated, ROOT / "samples" / "lantern.mqo"] + placements + corpus
 
 
 @pytest.fixture(scope="module")
@@ -149,3 +154,82 @@ def test_the_add_on_installs_from_its_zip_and_imports(tmp_path, capfd):
                           capture_output=True, timeout=600)
     assert done.returncode == 0, done.stderr[-3000:]
     assert json.loads(out.read_text()) == [["body", None, 6], ["handle", "body", 1]]
+
+
+HOSTILE = """
+import json, os, sys
+sys.path[:0] = [%r, %r, %r]
+import bpy
+import Blender, Mivka
+folder, out = sys.argv[sys.argv.index("--") + 1:]
+found = {}
+
+def fresh():
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+
+# Too many materials for one mesh: no crash, the slots stop at Blender's limit.
+fresh()
+Mivka.readmqo(os.path.join(folder, "many.mqo"))
+mesh = bpy.data.objects["many"].data
+found["slots"] = len(mesh.materials)
+found["last_slot"] = max(p.material_index for p in mesh.polygons)
+
+# The projection Empty of a file that is gone is forgotten.
+fresh()
+Mivka.readmqo(os.path.join(folder, "projected.mqo"))
+fresh()
+Mivka.readmqo(os.path.join(folder, "again.mqo"))
+found["after_new_file"] = sorted(o.name for o in bpy.context.scene.objects)
+
+# A coordinate beyond single precision, scaled.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Scale": 10.0})
+Mivka.readmqo(os.path.join(folder, "huge.mqo"))
+Blender.Registry.SetKey("Mivka", {})
+found["far"] = list(bpy.data.objects["far"].data.vertices[0].co)
+
+# A name longer than Blender keeps.
+fresh()
+Mivka.readmqo(os.path.join(folder, "long.mqo"))
+found["long"] = [(o.name, o["mivka_name"]) for o in bpy.context.scene.objects]
+
+# A relative document path whose texture is reached through "..", and an
+# image of the same file that the user already had.
+fresh()
+mine = bpy.data.images.load(os.path.join(folder, "textures", "wood.png"))
+mine.name = "my wood"
+os.chdir(folder)
+Mivka.readmqo(os.path.join("model", "m.mqo"))
+found["images"] = sorted(i.name for i in bpy.data.images)
+found["textured"] = sorted(n.image.name for m in bpy.data.materials if m.node_tree
+                           for n in m.node_tree.nodes if n.type == "TEX_IMAGE" and n.image)
+json.dump(found, open(out, "w"))
+""" % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
+
+
+def test_documents_that_broke_blender_convert(tmp_path):
+    from hostile_documents import HEAD, obj
+
+    (tmp_path / "many.mqo").write_text(many_materials(32769))
+    (tmp_path / "projected.mqo").write_text(projected("p"))
+    (tmp_path / "again.mqo").write_text(rotated_again())
+    (tmp_path / "huge.mqo").write_text(huge_coordinate())
+    (tmp_path / "long.mqo").write_text(long_name())
+    (tmp_path / "textures").mkdir()
+    (tmp_path / "textures" / "wood.png").write_bytes(
+        bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
+                      "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082"))
+    (tmp_path / "model").mkdir()
+    (tmp_path / "model" / "m.mqo").write_text(HEAD + 'Material 1 {\n\t"w" tex("../textures/wood.png")\n}\n'
+                                              + obj("o"))
+    out = tmp_path / "found.json"
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", HOSTILE,
+                           "--", str(tmp_path), str(out)], capture_output=True, timeout=900)
+    assert done.returncode == 0, done.stderr[-3000:]
+    assert b"Mesh many uses 32769 materials; Blender holds 32767" in done.stdout
+    found = json.loads(out.read_text())
+    assert (found["slots"], found["last_slot"]) == (32767, 32766)
+    assert found["after_new_file"] == ["o"]
+    assert found["far"][0] == float("inf") and found["far"][1:] == [0.0, 0.0]
+    assert found["long"] == [["N" * 63, "N" * 100]]
+    assert found["images"] == ["my wood"] and found["textured"] == ["my wood"]

@@ -24,10 +24,16 @@ def Load(filename):
         raise TypeError("Image.Load: expected a string argument")
     if not readable_image(filename):
         raise IOError("couldn't load image %r" % (filename,))
-    path = os.fsdecode(filename) if isinstance(filename, bytes) else filename
+    # Blender resolves a relative path against the .blend file, and reads
+    # "folder/../x" as written: it gets the absolute, normalised path.
+    path = os.path.abspath(os.fsdecode(filename))
+    known = len(bpy.data.images)
     try:
         image = bpy.data.images.load(path, check_existing=True)
     except RuntimeError as error:
         raise IOError("couldn't load image %r: %s" % (filename, error)) from None
-    image.name = decode_name(os.path.basename(os.fsencode(path)))
+    if len(bpy.data.images) > known:
+        # Named after its file only when new: an image the user already had
+        # keeps the user's name.
+        image.name = decode_name(os.path.basename(os.fsencode(path)))
     return Image(image, filename)

@@ -1,0 +1,75 @@
+"""Small documents that once stopped a conversion, crashed Blender or put
+vertices in the wrong place, written out by name. Each is legal MQO text."""
+
+HEAD = "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n}\n"
+TRIANGLE = "\tvertex 3 {\n\t\t1 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"
+
+
+def obj(name, attributes="", body=TRIANGLE):
+    return 'Object "%s" {\n%s%s}\n' % (name, "".join("\t%s\n" % a for a in attributes), body)
+
+
+def placed(name, depth, *attributes):
+    return obj(name, ("depth %d" % depth,) + attributes)
+
+
+# Documents whose every vertex must land where the document puts it, in
+# both hosts: (name, text).
+PLACEMENTS = [
+    ("flat_parent", HEAD + placed("flat", 0, "scale 0 1 1") + placed("child", 1, "translation 1 2 3")),
+    ("vanishing_parent", HEAD + placed("tiny", 0, "scale 1e-60 1 1", "translation 0 5 0")
+     + placed("child", 1, "rotation 10 20 30")),
+    ("huge_scale", HEAD + placed("huge", 0, "scale 1e300 1 -1e300") + placed("child", 1)),
+    ("sheared", HEAD + placed("sheared", 0, "rotation 0 0 45", "scale 2 1 1")),
+    ("sheared_parent_and_child", HEAD + placed("p", 0, "rotation 30 0 45", "scale 2 1 0.5", "translation 1 2 3")
+     + placed("c", 1, "scale 1 3 1", "rotation 0 60 0", "translation -4 0 2")),
+    ("small_and_rotated", HEAD + placed("p", 0, "scale 1e-5 2e-5 1e-5", "rotation 90 0 0")
+     + placed("c", 1, "scale 3 1 1", "translation 0 0 7") + placed("g", 2, "rotation 0 0 -45")),
+    ("two_depth_lines", HEAD + placed("a", 0) + obj("b", ("depth 0", "translation 1 0 0", "depth 1"))),
+    ("doubled_corner", HEAD + obj("quad", (), "\tvertex 3 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t0 1 0\n\t}\n"
+                                  "\tface 3 {\n\t\t4 V(0 1 2 2) UV(0 0 1 0 1 1 1 1)\n"
+                                  "\t\t2 V(1 1)\n\t\t4 V(0 1 0 2)\n\t}\n")),
+]
+
+
+def many_materials(count):
+    """One object whose faces use `count` materials, one each."""
+    names = "".join('\t"m%d" col(1 %.4f 0 1)\n' % (i, i / count) for i in range(count))
+    faces = "".join("\t\t3 V(0 1 2) M(%d)\n" % i for i in range(count))
+    return (HEAD + "Material %d {\n%s}\n" % (count, names)
+            + obj("many", (), "\tvertex 3 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t0 1 0\n\t}\n\tface %d {\n%s\t}\n"
+                  % (count, faces)))
+
+
+def plain_materials(count):
+    """`count` materials with a colour each, and no object."""
+    return HEAD + "Material %d {\n%s}\n" % (count, "".join('\t"m%d" col(1 1 1 1)\n' % i for i in range(count)))
+
+
+def depth_chain(count):
+    """`count` objects, each a child of the one before."""
+    return HEAD + "".join(placed("o%d" % i, i) for i in range(count))
+
+
+def flat_objects(count):
+    """`count` objects without a hierarchy."""
+    return HEAD + "".join(obj("o%d" % i) for i in range(count))
+
+
+def projected(name):
+    """A material mapped through a projection Empty, rotated."""
+    return HEAD + 'Material 1 {\n\t"%s" proj_type(1) proj_angle(0 90 0)\n}\n' % name + obj("o")
+
+
+def rotated_again():
+    """A later document that only rotates the Empty it does not have."""
+    return HEAD + 'Material 1 {\n\t"again" proj_angle(45 0 0)\n}\n' + obj("o")
+
+
+def huge_coordinate():
+    return HEAD + obj("far", (), "\tvertex 3 {\n\t\t1e38 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n"
+                      "\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n")
+
+
+def long_name():
+    return HEAD + obj("N" * 100)

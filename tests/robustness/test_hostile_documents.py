@@ -1,0 +1,117 @@
+"""Legal documents that used to stop a conversion or misplace vertices,
+a document cut short while it is read, and texture folders we may not
+search: the conversion goes on (or ends with a clear error) and every
+vertex lands where the document puts it."""
+
+import os
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+import pytest
+
+from conftest import BUILD, ROOT, TIMEIT
+from hostile_documents import PLACEMENTS, obj, projected, rotated_again, HEAD
+
+
+def document_vertices(text):
+    """Each object's vertices as the document gives them, in the host's axes."""
+    objects = []
+    for chunk in text.split('Object "')[1:]:
+        body = chunk.split("vertex ", 1)[1].split("{", 1)[1].split("}", 1)[0]
+        rows = [[float(c) for c in line.split()] for line in body.strip().splitlines()]
+        objects.append([(x, -z, y) for x, y, z in rows])
+    return objects
+
+
+@pytest.mark.parametrize("name, text", PLACEMENTS, ids=[n for n, _ in PLACEMENTS])
+def test_every_vertex_lands_where_the_document_puts_it(name, text, document, convert, host):
+    out = convert(document(text))
+    assert b"Stopped reading" not in out and TIMEIT.search(out)
+    objects = host.Scene.getCurrent().objects
+    expected = document_vertices(text)
+    assert len(objects) == len(expected)
+    for o, vertices in zip(objects, expected):
+        world = [tuple(v.co * o.matrix) for v in o.getData(0, 1).verts]
+        for got, want in zip(world, vertices):
+            assert max(abs(a - b) for a, b in zip(got, want)) < 1e-9, (name, o.name, got, want)
+
+
+def test_lone_carriage_returns_end_lines_where_reading_stops(document, convert, host):
+    out = convert(document(HEAD.replace("\n", "\r") + obj("a") + "Shape {\r}\r"))
+    assert b"Stopped reading at line 16: Shape {\r}\r" in out
+
+
+def test_the_projection_empty_of_a_scene_that_is_gone_is_forgotten(document, convert, host):
+    convert(document(projected("first")))
+    (empty,) = [o for o in host.Object.Get() if o.type == "Empty"]
+    turned = empty.matrix
+    host.reset()  # a new file: the old Empty is no longer in the scene
+    convert(document(rotated_again()))
+    assert empty.matrix == turned and host.Object.Get() == [host.Scene.getCurrent().objects[0]]
+    # While it is in the scene, a later document still turns it.
+    convert(document(projected("second")))
+    (empty,) = [o for o in host.Object.Get() if o.type == "Empty"]
+    turned = empty.matrix
+    convert(document(rotated_again()))
+    assert empty.matrix != turned
+
+
+@pytest.mark.parametrize("left", [0, 100], ids=["empty", "inside_the_first_page"])
+def test_a_document_cut_short_while_read_ends_with_an_error(left, document, mivka, host, monkeypatch, capfdbinary):
+    text = HEAD + "".join(obj("o%d" % i) for i in range(2000))
+    path = document(text)
+    draw = host.Window.DrawProgressBar
+
+    cuts = [left]
+
+    def cut_at_first_object(fraction, message):
+        if 0.0 < fraction < 1.0 and cuts:
+            os.truncate(path, cuts.pop())
+        return draw(fraction, message)
+
+    monkeypatch.setattr(host.Window, "DrawProgressBar", cut_at_first_object)
+    with pytest.raises(OSError, match="cut short"):
+        mivka.readmqo(path)
+    assert b"Document cut short while reading. " + path.encode() in capfdbinary.readouterr().out
+    with open("/proc/self/maps") as maps:
+        assert path not in maps.read()
+    # The same path, whole again, converts as usual.
+    with open(path, "w") as f:
+        f.write(text)
+    host.reset()
+    mivka.readmqo(path)
+    assert len(host.Scene.getCurrent().objects) == 2000
+
+
+SEARCH_AS_OTHER_USER = """
+import os, sys
+if os.getuid() == 0:
+    os.setgid(65534)
+    os.setuid(65534)
+sys.path[:0] = [%r, %r]
+import Blender, Mivka
+Blender.Registry.SetKey("Mivka", {"ColorMap": sys.argv[2]})
+Mivka.readmqo(sys.argv[1])
+print(len(Blender.Scene.getCurrent().objects))
+""" % (str(BUILD), str(ROOT / "hosts" / "memory"))
+
+
+def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
+    with tempfile.TemporaryDirectory() as folder:
+        folder = Path(folder)
+        os.chmod(folder, 0o755)
+        private = folder / "private"
+        private.mkdir()
+        (private / "wood.png").write_bytes(b"\x89PNG\r\n\x1a\n")
+        os.chmod(private, 0o700 if os.getuid() == 0 else 0o000)
+        path = folder / "m.mqo"
+        path.write_text(HEAD + 'Material 1 {\n\t"m" tex("private/wood.png")\n}\n' + obj("o"))
+        try:
+            done = subprocess.run([sys.executable, "-c", SEARCH_AS_OTHER_USER, str(path), str(private)],
+                                  capture_output=True, timeout=60)
+        finally:
+            os.chmod(private, 0o700)
+    assert done.returncode == 0, done.stderr
+    assert b"Unable to Load ColorMap[" in done.stdout and done.stdout.endswith(b"\n1\n")
