@@ -73,3 +73,19 @@ def huge_coordinate():
 
 def long_name():
     return HEAD + obj("N" * 100)
+
+
+PNG_1x1 = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
+                        "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082")
+
+
+def outside_layout(tmp_path):
+    """model/-dash.mqo, named like an option, with a texture in ../textures."""
+    (tmp_path / "textures").mkdir()
+    (tmp_path / "textures" / "wood.png").write_bytes(PNG_1x1)
+    (tmp_path / "model").mkdir()
+    path = tmp_path / "model" / "-dash.mqo"
+    path.write_bytes(HEAD.encode() + b'Material 1 {\n\t"w" tex("../textures/wood.png")\n}\n'
+                     b'Object "far" {\n\tvertex 3 {\n\t\t1e38 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n'
+                     b'\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n}\n')
+    return path

@@ -41,13 +41,64 @@ def save(path):
     if extension == ".blend":
         bpy.ops.wm.save_as_mainfile(filepath=path, check_existing=False)
     elif extension in (".glb", ".gltf"):
-        bpy.ops.export_scene.gltf(filepath=path, export_format="GLB" if extension == ".glb" else "GLTF_SEPARATE")
+        export_gltf(path, "GLB" if extension == ".glb" else "GLTF_SEPARATE")
     elif extension == ".fbx":
         bpy.ops.export_scene.fbx(filepath=path)
     elif extension == ".obj":
         bpy.ops.wm.obj_export(filepath=path)
     else:
         raise SystemExit("mivka: cannot write %s: use .blend, .glb, .gltf, .fbx or .obj" % path)
+
+
+def hierarchy_depth():
+    """The number of parent links of the deepest object."""
+    depths = {}
+    for obj in bpy.context.scene.objects:
+        chain = []
+        while obj is not None and obj.name not in depths:
+            chain.append(obj)
+            obj = obj.parent
+        depth = depths[obj.name] if obj is not None else -1
+        for link in reversed(chain):
+            depth += 1
+            depths[link.name] = depth
+    return max(depths.values(), default=0)
+
+
+def export_gltf(path, export_format):
+    """Blender's glTF exporter, whose failure is told in one line: it walks
+    the hierarchy recursively, and a deep one exhausts Python's stack. What
+    it prints is shown only when it succeeds."""
+    import re
+    import tempfile
+
+    sys.stdout.flush()
+    sys.stderr.flush()
+    with tempfile.TemporaryFile() as held:
+        saved = [os.dup(1), os.dup(2)]
+        os.dup2(held.fileno(), 1)
+        os.dup2(held.fileno(), 2)
+        try:
+            bpy.ops.export_scene.gltf(filepath=path, export_format=export_format)
+            failure = None
+        except RuntimeError as error:
+            failure = error
+        finally:
+            sys.stdout.flush()
+            sys.stderr.flush()
+            for fd, copy in ((1, saved[0]), (2, saved[1])):
+                os.dup2(copy, fd)
+                os.close(copy)
+        held.seek(0)
+        text = held.read()
+    if failure is None:
+        sys.stdout.buffer.write(text)
+        sys.stdout.flush()
+        return
+    causes = re.findall(r"^(\w+(?:Error|Exception): .*)$", str(failure), re.M)
+    cause = causes[-1] if causes else type(failure).__name__
+    raise SystemExit("mivka: Blender's glTF exporter could not write %s (%s; the hierarchy is %d levels deep); "
+                     ".blend and .fbx can hold this scene" % (path, cause, hierarchy_depth()))
 
 
 def render(path, size=512):
@@ -120,6 +171,13 @@ def main(argv):
                 print("mivka: %s" % failure, file=sys.stderr)
                 raise SystemExit(1)
             raise
+        if not arguments.each:
+            from mivka_cli import outside_lines
+
+            used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
+                    for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
+            for line in outside_lines(document, used):
+                print(line)
         for output in arguments.output:
             save(output)
         if arguments.reopen:

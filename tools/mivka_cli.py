@@ -3,6 +3,7 @@ what it built, and optionally write the whole scene as JSON."""
 
 import argparse
 import json
+import math
 import os
 import sys
 
@@ -41,7 +42,8 @@ def parse_arguments(argv):
                              "KIND is ColorMap (tex), NormalMap (bump) or AlphaMap (alpha, aplane). "
                              "May be given once per kind")
     parser.add_argument("--json", metavar="OUT.json",
-                        help="also write the whole scene (every vertex, face, UV, colour and matrix) as JSON")
+                        help="also write the whole scene (every vertex, face, UV, colour and matrix) as JSON; "
+                             "a number that is infinite or not a number is written as null")
     parser.add_argument("-o", "--output", action="append", default=[], metavar="OUT",
                         help="convert inside Blender (blender -b) and save the scene as OUT: .blend, or export it "
                              "with Blender's own writers as .glb/.gltf, .fbx or .obj; may be repeated")
@@ -67,8 +69,7 @@ def convert_in_blender(arguments):
         print("mivka: -o and --render need Blender (apt-get install blender)", file=sys.stderr)
         return 1
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mivka_blender.py")
-    command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--",
-               arguments.file]
+    command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--"]
     if arguments.scale is not None:
         command += ["--scale", repr(arguments.scale)]
     for kind, folder in arguments.texture_dir:
@@ -77,6 +78,8 @@ def convert_in_blender(arguments):
         command += ["-o", output]
     if arguments.render:
         command += ["--render", arguments.render]
+    # After "--", a document named like an option is still a document.
+    command += ["--", arguments.file]
     return subprocess.run(command).returncode
 
 
@@ -121,6 +124,37 @@ def convert(path, scale=None, texture_dirs=(), fresh=False):
 
 def _round(value):
     return round(value, 6) + 0.0
+
+
+def _finite(data):
+    """`data` with every infinite or not-a-number float made None (null):
+    JSON has no such numbers."""
+    if isinstance(data, float):
+        return data if math.isfinite(data) else None
+    if isinstance(data, dict):
+        return {k: _finite(v) for k, v in data.items()}
+    if isinstance(data, list):
+        return [_finite(v) for v in data]
+    return data
+
+
+def outside_textures(document, files):
+    """The image files among `files` that lie outside the document's folder
+    (a file that shares the scene, such as a .glb, carries them along)."""
+    folder = os.path.realpath(os.path.dirname(os.path.abspath(document)))
+    found = set()
+    for name in files:
+        path = os.path.realpath(os.fsdecode(name))
+        if os.path.commonpath([folder, path]) != folder:
+            found.add(path)
+    return sorted(found)
+
+
+def outside_lines(document, files):
+    paths = outside_textures(document, files)
+    if not paths:
+        return []
+    return ["Textures from outside the document's folder: %d" % len(paths)] + ["  " + p for p in paths]
 
 
 def scene_data():
@@ -234,8 +268,12 @@ def main(argv=None):
         return 1
     data = scene_data()
     print(summary(data))
+    import Blender
+
+    for line in outside_lines(arguments.file, [i.getFilename() for i in Blender.Image.Get()]):
+        print(line)
     if arguments.json:
         with open(arguments.json, "w", encoding="utf-8") as out:
-            json.dump(data, out, ensure_ascii=False, indent=1)
+            json.dump(_finite(data), out, ensure_ascii=False, indent=1, allow_nan=False)
             out.write("\n")
     return 0

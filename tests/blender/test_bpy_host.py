@@ -22,6 +22,7 @@ pytestmark = [
 
 sys.path.insert(0, str(ROOT / "bench"))
 sys.path.insert(0, str(ROOT / "tools"))
+sys.path.insert(0, str(ROOT / "tests" / "tools"))
 
 
 def run_blender(*arguments):
@@ -233,3 +234,19 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["far"][0] == float("inf") and found["far"][1:] == [0.0, 0.0]
     assert found["long"] == [["N" * 63, "N" * 100]]
     assert found["images"] == ["my wood"] and found["textured"] == ["my wood"]
+
+
+def test_the_command_through_blender_reports_in_one_line(tmp_path):
+    from hostile_documents import depth_chain, outside_layout
+    from test_mivka import run
+
+    path = outside_layout(tmp_path)
+    done = run("-o", tmp_path / "x.glb", "--", path)
+    assert done.returncode == 0 and (tmp_path / "x.glb").stat().st_size > 0, done.stderr[-3000:]
+    assert b"Textures from outside the document's folder: 1\n" in done.stdout
+    deep = tmp_path / "deep.mqo"
+    deep.write_text(depth_chain(400))
+    failed = run(deep, "-o", tmp_path / "deep.glb")
+    assert failed.returncode == 1 and b"Traceback" not in failed.stdout + failed.stderr
+    assert failed.stderr.strip().splitlines() == [failed.stderr.strip()] and b"399 levels deep" in failed.stderr
+    assert b".blend and .fbx can hold this scene" in failed.stderr

@@ -10,6 +10,7 @@ import pytest
 
 import mivka_cli
 from conftest import BUILD, ROOT
+from hostile_documents import outside_layout
 
 HEAD = b"Metasequoia Document\nFormat Text Ver 1.0\nScene {}\n"
 COMMAND = [sys.executable, str(ROOT / "tools" / "mivka")]
@@ -107,3 +108,14 @@ def test_names_decode_as_utf8_then_shift_jis_then_bytewise():
     assert mivka_cli.decode_name("\u00e9".encode()) == "\u00e9"
     assert mivka_cli.decode_name(b"\x83\x7d") == "\u30de"
     assert mivka_cli.decode_name(b"\x81 ") == "\u0081 "
+
+
+def test_a_dash_name_far_coordinates_and_textures_from_elsewhere(tmp_path):
+    path = outside_layout(tmp_path)
+    out = tmp_path / "scene.json"
+    done = run("--scale", "1e300", "--json", out, "--", path)
+    assert done.returncode == 0, done.stderr
+    listed = "Textures from outside the document's folder: 1\n  %s\n" % (tmp_path / "textures" / "wood.png")
+    assert listed.encode() in done.stdout
+    # Infinity is no JSON number: it is written as null.
+    assert json.loads(out.read_text())["meshes"][0]["vertices"][0] == [None, 0.0, 0.0]
