@@ -133,10 +133,16 @@ class Material:
     def setAlpha(self, value):
         alpha = float(value)
         self._keep("alpha", alpha)
-        self.material.diffuse_color[3] = alpha
         self._shade("Alpha", alpha)
-        self.material.blend_method = "BLEND" if alpha < 1.0 else "OPAQUE"
-        self.material.shadow_method = "HASHED" if alpha < 1.0 else "OPAQUE"
+        # Every change of a material's setting queues work in Blender: an
+        # opaque material keeps the settings it was made with.
+        if alpha != self.material.diffuse_color[3]:
+            self.material.diffuse_color[3] = alpha
+        blend, shadow = ("BLEND", "HASHED") if alpha < 1.0 else ("OPAQUE", "OPAQUE")
+        if self.material.blend_method != blend:
+            self.material.blend_method = blend
+        if self.material.shadow_method != shadow:
+            self.material.shadow_method = shadow
         if alpha < 1.0:
             self._principled()  # a plain material has no transparency in render or export
 
