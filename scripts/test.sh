@@ -8,4 +8,4 @@ scripts/setup.sh valgrind blender python3-numpy
 scripts/build.sh -DMIVKA_WERROR=ON
 build="${MIVKA_BUILD_DIR:-build}"
 ctest --test-dir "$build" --output-on-failure -j2
-MIVKA_BUILD_DIR="$(cd "$build" && pwd)" /usr/bin/python3 -m pytest -q -p no:cacheprovider tests
+MIVKA_BUILD_DIR="$(cd "$build" && pwd)" /usr/bin/python3 -m pytest -q -rs -p no:cacheprovider tests

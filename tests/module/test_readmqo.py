@@ -6,7 +6,7 @@ import sys
 
 import pytest
 
-from conftest import CORPUS, TIMEIT, corpus_versions
+from conftest import CORPUS, HAS_CORPUS, TIMEIT, corpus_versions, needs_corpus
 
 HEAD = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nScene {\r\n\tpos 0 0 1500\r\n}\r\n"
 FAILED = b"\x8e\xb8\x94\x73\x28\x8a\xbe\n"
@@ -165,8 +165,9 @@ def test_a_file_of_four_gibibytes_and_more_is_read_whole(tmp_path, convert, prog
 
 
 class TestCorpus:
-    VERSIONS = corpus_versions() if (CORPUS / "SOURCES.md").exists() else {}
+    VERSIONS = corpus_versions() if HAS_CORPUS else {}
 
+    @needs_corpus
     def test_the_corpus_is_there(self):
         assert sorted(set(self.VERSIONS.values())) == ["1.0", "1.1"]
         assert list(self.VERSIONS.values()).count("1.0") == 21

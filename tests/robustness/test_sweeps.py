@@ -5,7 +5,7 @@ import random
 
 import pytest
 
-from conftest import CORPUS
+from conftest import CORPUS, needs_corpus
 from test_host_failures import PNG, document_text
 
 # A broken document may legitimately make the host refuse a lookup (a
@@ -31,6 +31,7 @@ def sweep(tmp_path, mivka, host, capfdbinary, progress):
     return convert
 
 
+@needs_corpus
 @pytest.mark.parametrize("name, step", [("effekseer__block.mqo", 1), ("lsbattle__kuma.mqo", 1009)])
 def test_every_prefix_of_real_documents(sweep, name, step):
     content = (CORPUS / name).read_bytes()
@@ -44,6 +45,7 @@ def test_every_prefix_of_a_document_with_every_chunk(sweep):
         sweep(content[:end])
 
 
+@needs_corpus
 @pytest.mark.parametrize("name", ["webgl-metasequoia__heisi.mqo", "mcheli-port__b-2a.mqo"])
 def test_single_bytes_changed_at_many_places(sweep, name):
     content = (CORPUS / name).read_bytes()
