@@ -30,9 +30,12 @@ def empty_scene():
 
 
 def convert(document, scale=None, texture_dirs=()):
+    """Whether the whole document was read."""
     from mivka_cli import convert as convert_with_host
 
-    convert_with_host(document, scale, texture_dirs, fresh=True)
+    whole = convert_with_host(document, scale, texture_dirs, fresh=True)
+    bpy.context.view_layer.update()
+    return whole
 
 
 def save(path):
@@ -159,10 +162,12 @@ def main(argv):
     snapshots = {}
     from mivka_cli import ConversionFailed
 
+    stopped = []
     for document in arguments.documents:
         empty_scene()
         try:
-            convert(document, arguments.scale, arguments.texture_dir)
+            if not convert(document, arguments.scale, arguments.texture_dir):
+                stopped.append(document)
         except Exception as failure:
             if arguments.each:  # noted, and the next document goes on
                 snapshots[document] = {"error": "%s: %s" % (type(failure).__name__, failure)}
@@ -190,6 +195,11 @@ def main(argv):
     if arguments.snapshot:
         with open(arguments.snapshot, "w", encoding="utf-8") as out:
             json.dump(snapshots, out)
+    if stopped and not arguments.each:
+        from mivka_cli import STOPPED_EARLY, STOPPED_LINE
+
+        print(STOPPED_LINE % stopped[0], file=sys.stderr)
+        raise SystemExit(STOPPED_EARLY)
 
 
 if __name__ == "__main__":

@@ -83,10 +83,54 @@ def convert_in_blender(arguments):
     return subprocess.run(command).returncode
 
 
+STOPPED = b"Stopped reading at line "
+
+
+class _ConsoleWatch:
+    """Passes the process's standard output (where the module writes its
+    console) through a pipe while a conversion runs, and notes whether it
+    said that reading stopped before the end of the document."""
+
+    def __enter__(self):
+        import threading
+
+        sys.stdout.flush()
+        self.stopped = False
+        self._saved = os.dup(1)
+        reading, writing = os.pipe()
+        os.dup2(writing, 1)
+        os.close(writing)
+
+        def forward():
+            tail = b""
+            while True:
+                chunk = os.read(reading, 65536)
+                if not chunk:
+                    break
+                os.write(self._saved, chunk)
+                if STOPPED in tail + chunk:
+                    self.stopped = True
+                tail = chunk[-len(STOPPED):]
+            os.close(reading)
+
+        self._thread = threading.Thread(target=forward, daemon=True)
+        self._thread.start()
+        return self
+
+    def __exit__(self, *failure):
+        sys.stdout.flush()
+        os.dup2(self._saved, 1)  # closes the pipe's last writing end: the thread sees its end
+        self._thread.join()
+        os.close(self._saved)
+        return False
+
+
 def convert(path, scale=None, texture_dirs=(), fresh=False):
     """Runs readmqo on `path` against whichever host package `Blender` is;
-    raises ConversionFailed when nothing was converted. With `fresh`, the
-    settings of earlier runs are dropped from a registry that persists."""
+    raises ConversionFailed when nothing was converted, and answers whether
+    the whole document was read (False after "Stopped reading at line").
+    With `fresh`, the settings of earlier runs are dropped from a registry
+    that persists."""
     import Blender
     import Mivka
 
@@ -111,7 +155,8 @@ def convert(path, scale=None, texture_dirs=(), fresh=False):
 
     Blender.Window.DrawProgressBar = watched
     try:
-        Mivka.readmqo(os.fsencode(path))
+        with _ConsoleWatch() as console:
+            Mivka.readmqo(os.fsencode(path))
     except Exception as error:
         raise ConversionFailed("the conversion stopped: %s: %s" % (type(error).__name__, error)) from error
     finally:
@@ -120,6 +165,11 @@ def convert(path, scale=None, texture_dirs=(), fresh=False):
         raise ConversionFailed("cannot open %s" % path)
     if reports[-1] == "Error":
         raise ConversionFailed("%s is not a Metasequoia text document of format 1.0" % path)
+    return not console.stopped
+
+
+STOPPED_EARLY = 3
+STOPPED_LINE = "mivka: reading stopped before the end of %s: the scene holds the part read before it"
 
 
 def _round(value):
@@ -261,7 +311,7 @@ def main(argv=None):
     if arguments.output or arguments.render:
         return convert_in_blender(arguments)
     try:
-        convert(arguments.file, arguments.scale, arguments.texture_dir)
+        whole = convert(arguments.file, arguments.scale, arguments.texture_dir)
     except ConversionFailed as failure:
         sys.stdout.flush()
         print("mivka: %s" % failure, file=sys.stderr)
@@ -276,4 +326,8 @@ def main(argv=None):
         with open(arguments.json, "w", encoding="utf-8") as out:
             json.dump(_finite(data), out, ensure_ascii=False, indent=1, allow_nan=False)
             out.write("\n")
+    if not whole:
+        sys.stdout.flush()
+        print(STOPPED_LINE % arguments.file, file=sys.stderr)
+        return STOPPED_EARLY
     return 0

@@ -58,6 +58,20 @@ HostObject new_list()
     return python::list();
 }
 
+bool load_image(std::string_view path, HostObject& image)
+{
+    HostObject const load = blender("Image").attr("Load");
+    PyObject* const loaded = PyObject_CallOneArg(load.ptr(), bytes(path).ptr());
+    if (!loaded) {
+        if (!PyErr_ExceptionMatches(PyExc_OSError))
+            python::throw_error_already_set();
+        PyErr_Clear();
+        return false;
+    }
+    image = take(loaded);
+    return true;
+}
+
 bool in_current_scene(HostObject const& object)
 {
     HostObject const objects = blender("Scene").attr("getCurrent")().attr("objects");

@@ -29,6 +29,11 @@ HostObject bytes(std::string_view text);
 // A new empty host list.
 HostObject new_list();
 
+// Image.Load of the file at `path` (bytes, unchanged) into `image`. False
+// when the host raises OSError (IOError) for it: a file it cannot read as an
+// image. Any other error of the host propagates.
+bool load_image(std::string_view path, HostObject& image);
+
 // Whether `object` is one of the objects of the host's current scene.
 bool in_current_scene(HostObject const& object);
 

@@ -128,7 +128,13 @@ void apply_text_attribute(TextureSearch const& search, HostObject const& materia
         return;
 
     HostObject const texture = host::blender("Texture").attr("New")(slot.name);
-    HostObject const image = host::blender("Image").attr("Load")(host::bytes(image_path));
+    HostObject image;
+    if (!host::load_image(image_path, image)) {
+        // A file that is there but that the host cannot read as an image
+        // (damaged, or a format it does not know) is one we cannot load.
+        report_unloadable(slot, image_path);
+        return;
+    }
     texture.attr("setType")("Image");
     texture.attr("setImage")(image);
     if (slot.use_alpha)

@@ -82,11 +82,18 @@ class TestSearch:
         with pytest.raises(TypeError):
             textures('tex("wood.bmp")')
 
-    def test_a_file_that_is_no_image_raises_the_hosts_error(self, textures, host, mivka):
+    def test_a_file_the_host_cannot_read_as_an_image_is_not_loaded(self, textures, host, monkeypatch):
         (textures.docs / "notes.png").write_bytes(b"just text")
-        with pytest.raises(IOError):
+        (textures.docs / "layers.psd").write_bytes(b"8BPS\x00\x01")
+        out, calls = textures('tex("notes.png") bump("layers.psd")')
+        assert b"Unable to Load ColorMap[" + os.fsencode(textures.docs) + b"/notes.png]\n" in out
+        assert [os.path.basename(name) for name in loads(calls)] == [b"notes.png", b"layers.psd"]
+        assert [i.name for i in host.Image.Get()] == [b"layers.psd"]
+        assert [t.name for t in host.Texture.Get()] == ["ColorMap", "NormalMap"]
+        # Any other error of the host still ends the conversion.
+        monkeypatch.setattr(host.Image, "Load", lambda name: 1 / 0)
+        with pytest.raises(ZeroDivisionError):
             textures('tex("notes.png")')
-        assert [t.name for t in host.Texture.Get()] == ["ColorMap"] and host.Image.Get() == []
 
     def test_a_name_too_long_for_the_file_system_is_a_missing_file(self, textures, host):
         long_name = "d" * 300 + "/" + "x" * 5000 + ".png"

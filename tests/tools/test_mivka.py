@@ -119,3 +119,12 @@ def test_a_dash_name_far_coordinates_and_textures_from_elsewhere(tmp_path):
     assert listed.encode() in done.stdout
     # Infinity is no JSON number: it is written as null.
     assert json.loads(out.read_text())["meshes"][0]["vertices"][0] == [None, 0.0, 0.0]
+
+
+def test_a_document_read_only_in_part_exits_three(tmp_path):
+    path = tmp_path / "doc.mqo"
+    path.write_bytes(HEAD + b"Material 1 {\n\t\"m\"\n}\nShape {\n}\n")
+    done = run(path)
+    assert done.returncode == 3 and b"Stopped reading at line 7: Shape {" in done.stdout
+    assert done.stdout.endswith(b"Materials: 1\n  m: colour (0.8 0.8 0.8), alpha 1\n")
+    assert done.stderr.count(b"\n") == 1 and b"reading stopped before the end of" in done.stderr

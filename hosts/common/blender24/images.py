@@ -17,6 +17,7 @@ _SIGNATURES = (
     b"SDPX",
     b"XPDS",
     b"\x80\x2a\x5f\xd7",  # Cineon
+    b"8BPS",  # Photoshop
 )
 
 
