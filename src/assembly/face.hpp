@@ -4,6 +4,7 @@
 
 #include "document/values.hpp"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace MQO {
@@ -19,6 +20,10 @@ struct Face
     bool has_colours = false;
     bounded_list<std::uint32_t, 4> colour_values;
     std::int32_t material_number = -1;
+
+    // Texture coordinates and colours count only where every corner has them.
+    bool uv_for(std::size_t corners) const { return has_uv && uv_values.count >= 2 * corners; }
+    bool colours_for(std::size_t corners) const { return has_colours && colour_values.count >= corners; }
 };
 
 }  // namespace MQO

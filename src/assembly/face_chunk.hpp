@@ -1,9 +1,14 @@
 // The face chunk of an Object chunk: faces and edges of the mesh.
+//
+//     face count {
+//         n V(corners) M(material) UV(u v ...) COL(colours ...)
+//         ...
+//     }
 #ifndef MIVKA_ASSEMBLY_FACE_CHUNK_HPP
 #define MIVKA_ASSEMBLY_FACE_CHUNK_HPP
 
 #include "document/scanner.hpp"
-#include "objects/object_context.hpp"
+#include "document/sink.hpp"
 
 #include <cstdint>
 
@@ -16,10 +21,10 @@ struct Face;
 bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face);
 
 // Reads "face", the count, "{", the face lines and "}". Lines of three or
-// four corners become host faces (corners reversed, material, texture
-// coordinates with v flipped, colours), lines of two corners edges. Returns
-// whether the scanner moved past the head.
-bool parse_face_chunk(ObjectStageContext const& context, scanner_t const& scan, HostObject const& mesh);
+// four corners go to the sink as faces, lines of two corners as edges; a
+// line that counts more corners than it lists, or fewer than two or more
+// than four, gives nothing. Returns whether the scanner moved past the head.
+bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink);
 
 }  // namespace MQO
 

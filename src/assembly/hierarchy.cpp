@@ -1,15 +1,10 @@
 #include "assembly/hierarchy.hpp"
 
-#include <boost/python/list.hpp>
-#include <boost/python/tuple.hpp>
-
 #include <vector>
 
 namespace MQO {
 
-namespace python = boost::python;
-
-void build_hierarchy(DepthList const& depths)
+void build_hierarchy(DepthList const& depths, DocumentSink& sink)
 {
     // The entries that can still be a parent: earlier entries with no later
     // entry of smaller or equal depth, so depths rise from bottom to top.
@@ -17,20 +12,12 @@ void build_hierarchy(DepthList const& depths)
     // or equal ones are gone; this keeps the search linear.
     std::vector<DepthEntry const*> candidates;
     for (DepthEntry const& entry : depths) {
-        // A flat or vanishing scale has no inverse: such an object keeps only
-        // its position, and its mesh stays where the document puts it.
-        if (entry.degenerate_scale) {
-            HostObject const position = entry.object.attr("matrix").attr("translationPart")();
-            entry.object.attr("setMatrix")(host::blender("Mathutils").attr("TranslationMatrix")(position));
-        }
-        HostObject const data = entry.object.attr("getData")(0, 1);
-        HostObject const inverse = entry.object.attr("getInverseMatrix")();
-        data.attr("transform")(inverse);
-
         while (!candidates.empty() && candidates.back()->depth >= entry.depth)
             candidates.pop_back();
+        std::ptrdiff_t parent = -1;
         if (entry.depth != 0 && !candidates.empty())
-            candidates.back()->object.attr("makeParent")(python::list(python::make_tuple(entry.object)));
+            parent = std::ptrdiff_t(candidates.back()->object);
+        sink.place(entry.object, parent, entry.degenerate_scale);
         candidates.push_back(&entry);
     }
 }

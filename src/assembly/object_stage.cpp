@@ -6,24 +6,11 @@
 #include "objects/object_parser.hpp"
 #include "objects/vertex_section.hpp"
 
-#include <boost/python/extract.hpp>
-
 #include <ostream>
 
 namespace MQO {
 
-namespace python = boost::python;
-
-namespace {
-
-int host_count(HostObject const& sequence)
-{
-    return python::extract<int>(sequence.attr("__len__")());
-}
-
-}  // namespace
-
-bool object_stage(ObjectStageContext const& context, scanner_t const& scan)
+bool object_stage(scanner_t const& scan, DocumentSink& sink)
 {
     skip_whitespace(scan);
     if (scan.first == scan.last)
@@ -34,33 +21,27 @@ bool object_stage(ObjectStageContext const& context, scanner_t const& scan)
     out << "Beginning Object Stage\n";
 
     std::string_view name;
-    while (parse_object_head(scan, name)) {
+    for (std::size_t object = 0; parse_object_head(scan, name); ++object) {
         out << "Parsing Object [" << name << "]" << '\n' << std::flush;
-        HostObject const name_bytes = host::bytes(name);
-        HostObject const object = host::blender("Object").attr("New")("Mesh", name_bytes);
-        HostObject const mesh = host::blender("NMesh").attr("New")(name_bytes);
-
-        parse_object_attributes(scan, context, mesh, object, depths);
-        parse_vertex_section(scan, context, mesh);
-        out << "\tVertices " << host_count(mesh.attr("verts")) << " Converted" << '\n' << std::flush;
-        if (!parse_face_chunk(context, scan, mesh)) {
-            // An object whose chunk stopped early has no mesh linked: it takes
+        sink.begin_object(name);
+        parse_object_attributes(scan, sink, object, depths);
+        parse_vertex_section(scan, sink);
+        out << "\tVertices " << sink.vertex_count() << " Converted" << '\n' << std::flush;
+        if (!parse_face_chunk(scan, sink)) {
+            // An object whose chunk stopped early is not complete: it takes
             // no part in the hierarchy.
-            if (!depths.empty() && depths.back().object.ptr() == object.ptr())
+            if (!depths.empty() && depths.back().object == object)
                 depths.pop_back();
             break;
         }
-        out << "\tFaces " << host_count(mesh.attr("faces")) << " Converted" << '\n' << std::flush;
-
-        mesh.attr("update")();
-        object.attr("link")(mesh);
-        host::blender("Scene").attr("getCurrent")().attr("link")(object);
+        out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
+        sink.end_object();
         classic::ch_p('}').parse(scan);
     }
 
     if (scan.first == start || depths.empty())
         return false;
-    build_hierarchy(depths);
+    build_hierarchy(depths, sink);
     return true;
 }
 

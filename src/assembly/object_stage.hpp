@@ -1,15 +1,16 @@
-// The object stage: Object chunks into host mesh objects.
+// The object stage: Object chunks, one after the other, into the sink.
 #ifndef MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 #define MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 
 #include "document/scanner.hpp"
-#include "objects/object_context.hpp"
+#include "document/sink.hpp"
 
 namespace MQO {
 
-// Converts the Object chunks at the scanner, one host object and mesh each,
-// then builds the hierarchy from their depths. Returns whether it matched.
-bool object_stage(ObjectStageContext const& context, scanner_t const& scan);
+// Reads the Object chunks at the scanner (head, attributes, vertices,
+// faces), then places the objects that have a depth in the hierarchy.
+// Returns whether it matched.
+bool object_stage(scanner_t const& scan, DocumentSink& sink);
 
 }  // namespace MQO
 

@@ -54,6 +54,18 @@ inline void skip_whitespace(scanner_t const& scan)
     scan.skip(scan);
 }
 
+// Runs `attempt` (which answers whether its text matched); when it did not,
+// the scanner goes back to where the attempt began.
+template <typename ScannerT, typename AttemptT>
+bool restore_on_failure(ScannerT const& scan, AttemptT&& attempt)
+{
+    auto const start = scan.first;
+    if (attempt())
+        return true;
+    scan.first = start;
+    return false;
+}
+
 }  // namespace MQO
 
 #endif

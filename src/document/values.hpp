@@ -234,6 +234,28 @@ typedef classic::symbols<keyword_entry, char> keyword_table;
 // keyword matches.
 keyword_entry const* find_keyword(keyword_table const& table, scanner_t const& scan);
 
+// Keyword attributes one after the other: a keyword of the table, `open`
+// (unless it is 0), the keyword's value, handed to `apply` with the entry's
+// tag as soon as it is read, then `close` (unless 0). Stops, back in front
+// of it, at the first attribute that is not complete; always matches.
+template <typename ApplyT>
+void read_keyword_attributes(scanner_t const& scan, keyword_table const& table, char open, char close,
+                             ApplyT&& apply)
+{
+    for (;;) {
+        bool const complete = restore_on_failure(scan, [&] {
+            keyword_entry const* const entry = find_keyword(table, scan);
+            attribute_holder value;
+            if (!entry || (open && !classic::ch_p(open).parse(scan)) || !entry->rule->read(scan, value))
+                return false;
+            apply(entry->tag, *value);
+            return !close || bool(classic::ch_p(close).parse(scan));
+        });
+        if (!complete)
+            return;
+    }
+}
+
 }  // namespace MQO
 
 #endif

@@ -81,6 +81,11 @@ bool in_current_scene(HostObject const& object)
     return found == 1;
 }
 
+void report_progress(double fraction, const char* message)
+{
+    blender("Window").attr("DrawProgressBar")(fraction, message);
+}
+
 python::dict registry_record()
 {
     HostObject const record = blender("Registry").attr("GetKey")("Mivka", 1);

@@ -37,6 +37,10 @@ bool load_image(std::string_view path, HostObject& image);
 // Whether `object` is one of the objects of the host's current scene.
 bool in_current_scene(HostObject const& object);
 
+// Shows `fraction` with `message` on the host's progress bar
+// (Window.DrawProgressBar). Host errors propagate.
+void report_progress(double fraction, const char* message);
+
 // The registry record "Mivka" as a dictionary. A host that never stored
 // the record answers None, which reads as an empty record.
 boost::python::dict registry_record();

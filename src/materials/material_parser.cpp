@@ -1,7 +1,5 @@
 #include "materials/material_parser.hpp"
 
-#include "materials/material_attributes.hpp"
-
 #include <boost/spirit/include/phoenix1_operators.hpp>
 #include <boost/spirit/include/phoenix1_primitives.hpp>
 
@@ -15,23 +13,25 @@ namespace MQO {
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
 #endif
 
-MaterialParser::MaterialParser(TextureSearch search) : search_(std::move(search))
+MaterialParser::MaterialParser()
 {
     quoted_string_ = quoted_string_parser()[quoted_string_.text = phoenix::arg1];
 
     struct Keyword
     {
         const char* keyword;
-        MaterialAttributeTag tag;
+        MaterialTag tag;
         value_rule const* rule;
     };
     Keyword const keywords[] = {
-        {"shader", 0x10, &unsigned_rule_},   {"vcol", 0x11, &unsigned_rule_},     {"proj_type", 0x12, &unsigned_rule_},
-        {"dif", 0x20, &real_rule_},          {"amb", 0x21, &real_rule_},          {"emi", 0x22, &real_rule_},
-        {"spc", 0x23, &real_rule_},          {"power", 0x24, &real_rule_},        {"tex", 0x40, &text_rule_},
-        {"bump", 0x41, &text_rule_},         {"alpha", 0x42, &text_rule_},        {"aplane", 0x42, &text_rule_},
-        {"proj_pos", 0x80, &triple_rule_},   {"proj_angle", 0x81, &triple_rule_}, {"proj_scale", 0x82, &triple_rule_},
-        {"col", 0x83, &quadruple_rule_},
+        {"shader", shader_tag, &unsigned_rule_},        {"vcol", vcol_tag, &unsigned_rule_},
+        {"proj_type", proj_type_tag, &unsigned_rule_},  {"dif", dif_tag, &real_rule_},
+        {"amb", amb_tag, &real_rule_},                  {"emi", emi_tag, &real_rule_},
+        {"spc", spc_tag, &real_rule_},                  {"power", power_tag, &real_rule_},
+        {"tex", tex_tag, &text_rule_},                  {"bump", bump_tag, &text_rule_},
+        {"alpha", alpha_tag, &text_rule_},              {"aplane", alpha_tag, &text_rule_},
+        {"proj_pos", proj_pos_tag, &triple_rule_},      {"proj_angle", proj_angle_tag, &triple_rule_},
+        {"proj_scale", proj_scale_tag, &triple_rule_},  {"col", col_tag, &quadruple_rule_},
     };
     for (Keyword const& k : keywords)
         keywords_.add(k.keyword, keyword_entry{k.tag, k.rule});
@@ -56,22 +56,11 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
 #pragma GCC diagnostic pop
 #endif
 
-void MaterialParser::parse_attributes(scanner_t const& scan, HostObject const& material) const
+void MaterialParser::parse_attributes(scanner_t const& scan, DocumentSink& sink) const
 {
-    for (;;) {
-        iterator_t const start = scan.first;
-        keyword_entry const* const entry = find_keyword(keywords_, scan);
-        attribute_holder value;
-        if (!entry || !classic::ch_p('(').parse(scan) || !entry->rule->read(scan, value)) {
-            scan.first = start;
-            return;
-        }
-        apply_material_attribute(search_, material, entry->tag, *value);
-        if (!classic::ch_p(')').parse(scan)) {
-            scan.first = start;
-            return;
-        }
-    }
+    read_keyword_attributes(scan, keywords_, '(', ')', [&](std::int32_t tag, attribute_value const& value) {
+        sink.material_attribute(static_cast<MaterialTag>(tag), value);
+    });
 }
 
 }  // namespace MQO

@@ -1,13 +1,13 @@
 #include "materials/material_stage.hpp"
 
+#include "document/clock.hpp"
 #include "document/console.hpp"
-#include "module/progress.hpp"
 
 #include <ostream>
 
 namespace MQO {
 
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, HostObject const& materials)
+bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink)
 {
     skip_whitespace(scan);
     if (scan.at_end() || !parser.parse_head(scan))
@@ -16,13 +16,12 @@ bool convert_materials(MaterialParser const& parser, scanner_t const& scan, Host
     std::int64_t const start_ms = clock_ms();
     iterator_t const start = scan.first;
     std::ostream& out = console();
-    HostObject material;  // the material whose name was read last
     std::string_view name;
     while (parser.parse_name(scan, name)) {
-        material = host::blender("Material").attr("New")(host::bytes(name));
+        sink.begin_material(name);
         out << "Creating Material -" << name << '\n' << std::flush;
-        parser.parse_attributes(scan, material);
-        materials.attr("append")(material);
+        parser.parse_attributes(scan, sink);
+        sink.end_material();
     }
 
     if (scan.first == start) {

@@ -1,18 +1,17 @@
-// The material stage: the Material chunk into host materials.
+// The material stage: the Material chunk, material by material, into the sink.
 #ifndef MIVKA_MATERIALS_MATERIAL_STAGE_HPP
 #define MIVKA_MATERIALS_MATERIAL_STAGE_HPP
 
 #include "document/scanner.hpp"
-#include "host/host.hpp"
+#include "document/sink.hpp"
 #include "materials/material_parser.hpp"
 
 namespace MQO {
 
-// Reads the Material chunk at the scanner: one host material per document
-// material, created with its name and given its attributes as they are
-// read, appended to `materials` in document order. Returns whether the
-// chunk matched; the scanner is left where the stage stopped.
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, HostObject const& materials);
+// Reads the Material chunk at the scanner: each material's name, then its
+// attributes as they are read, then its end, in document order. Returns
+// whether the chunk matched; the scanner is left where the stage stopped.
+bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink);
 
 }  // namespace MQO
 

@@ -1,16 +1,12 @@
 #include "module/driver.hpp"
 
-#include "assembly/object_stage.hpp"
+#include "assembly/document_reader.hpp"
+#include "document/clock.hpp"
 #include "document/console.hpp"
 #include "document/document_source.hpp"
-#include "document/header.hpp"
-#include "document/progress_parser.hpp"
 #include "host/host.hpp"
-#include "materials/material_stage.hpp"
-#include "materials/textures.hpp"
-#include "module/progress.hpp"
-
-#include <boost/python/extract.hpp>
+#include "host/host_sink.hpp"
+#include "materials/texture_paths.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -29,24 +25,6 @@ struct ConsoleFlush
 
 // "Failed" in Shift_JIS, the header failure line.
 char const header_failure_line[] = "\x8E\xB8\x94\x73\x28\x8A\xBE\n";
-
-// The registry entry "Scale", or 1.0 when the record has none.
-double registry_scale()
-{
-    if (!host::registry_record().has_key("Scale"))
-        return 1.0;
-    return boost::python::extract<double>(host::registry_record()["Scale"]);
-}
-
-// A document without materials has no Material chunk: its first Object
-// chunk follows the header.
-bool at_object_head(scanner_t const& scan)
-{
-    static char const object[] = "Object";
-    iterator_t const p = skip_space(scan.first, scan.last);
-    std::size_t const length = sizeof object - 1;
-    return std::size_t(scan.last - p) >= length && std::memcmp(p, object, length) == 0;
-}
 
 // Line ends before `end`: LF, CR LF, and a CR alone (old Mac files).
 std::size_t count_line_ends(iterator_t begin, iterator_t end)
@@ -84,7 +62,7 @@ void raise_if_cut_short(DocumentSource const& source, std::string const& path)
 {
     if (!source.cut_short())
         return;
-    report_progress(1.0, "Error");
+    host::report_progress(1.0, "Error");
     console() << "Document cut short while reading. " << path << '\n' << std::flush;
     PyErr_Format(PyExc_OSError, "the document was cut short while it was read: %s", path.c_str());
     boost::python::throw_error_already_set();
@@ -109,29 +87,21 @@ void readmqo(std::string const& path)
     out << "Beginning Conversion." << path << '\n' << std::flush;
 
     scanner_t const scan(position, end);
-    reset_progress_total();
-    skip_whitespace(scan);
-    if (!match_header(scan, report_progress_here)) {
+    bool read = false;
+    {
+        HostSink sink(document_folder_of(path));
+        read = read_document(scan, sink);
+    }
+    if (!read) {
         raise_if_cut_short(source, path);
-        report_progress(1.0, "Error");
+        host::report_progress(1.0, "Error");
         out.write(header_failure_line, sizeof header_failure_line - 1);
         return;
     }
 
-    {
-        MaterialParser const parser(TextureSearch{document_folder_of(path)});
-        HostObject const materials = host::new_list();
-        if (at_object_head(scan) || convert_materials(parser, scan, materials)) {
-            ObjectStageContext context;
-            context.materials = materials;
-            context.scale = registry_scale();
-            object_stage(context, scan);
-        }
-    }
-
     raise_if_cut_short(source, path);
     report_unread_text(scan, source.begin());
-    report_progress(1.0, "Done");
+    host::report_progress(1.0, "Done");
     out << "TimeIt " << seconds_since(start_ms) << "sec" << '\n' << std::flush;
 }
 

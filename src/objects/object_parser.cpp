@@ -1,7 +1,5 @@
 #include "objects/object_parser.hpp"
 
-#include "objects/transform.hpp"
-
 #include <boost/variant/get.hpp>
 
 #include <cmath>
@@ -25,16 +23,35 @@ public:
 private:
     ObjectAttributeTable()
     {
-        const char* const unsigned_keywords[] = {"depth",   "folding", "patch",      "segment",     "visible",
-                                                 "locking", "shading", "color_type", "mirror",      "mirror_axis",
-                                                 "lathe",   "lathe_axis", "lathe_seg"};
-        std::int32_t kind = 0;
-        for (const char* keyword : unsigned_keywords)
-            keywords.add(keyword, keyword_entry{kind++, &unsigned_rule});
-        for (const char* keyword : {"facet", "mirror_dis"})
-            keywords.add(keyword, keyword_entry{kind++, &real_rule});
-        for (const char* keyword : {"color", "scale", "rotation", "translation"})
-            keywords.add(keyword, keyword_entry{kind++, &triple_rule});
+        struct Keyword
+        {
+            const char* keyword;
+            ObjectAttribute attribute;
+            value_rule const* rule;
+        };
+        Keyword const table[] = {
+            {"depth", depth_attribute, &unsigned_rule},
+            {"folding", folding_attribute, &unsigned_rule},
+            {"patch", patch_attribute, &unsigned_rule},
+            {"segment", segment_attribute, &unsigned_rule},
+            {"visible", visible_attribute, &unsigned_rule},
+            {"locking", locking_attribute, &unsigned_rule},
+            {"shading", shading_attribute, &unsigned_rule},
+            {"color_type", color_type_attribute, &unsigned_rule},
+            {"mirror", mirror_attribute, &unsigned_rule},
+            {"mirror_axis", mirror_axis_attribute, &unsigned_rule},
+            {"lathe", lathe_attribute, &unsigned_rule},
+            {"lathe_axis", lathe_axis_attribute, &unsigned_rule},
+            {"lathe_seg", lathe_seg_attribute, &unsigned_rule},
+            {"facet", facet_attribute, &real_rule},
+            {"mirror_dis", mirror_dis_attribute, &real_rule},
+            {"color", color_attribute, &triple_rule},
+            {"scale", scale_attribute, &triple_rule},
+            {"rotation", rotation_attribute, &triple_rule},
+            {"translation", translation_attribute, &triple_rule},
+        };
+        for (Keyword const& k : table)
+            keywords.add(k.keyword, keyword_entry{k.attribute, k.rule});
     }
 
     heap_value_rule<unsigned_value_parser> unsigned_rule;
@@ -56,23 +73,29 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name)
     return true;
 }
 
-void parse_object_attributes(scanner_t const& scan, ObjectStageContext const& context, HostObject const& mesh,
-                             HostObject const& object, DepthList& depths)
+void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths)
 {
-    set_translation_scale(context.scale);
-    keyword_table const& keywords = ObjectAttributeTable::get().keywords;
     ObjectScale scale;
-    for (;;) {
-        iterator_t const start = scan.first;
-        keyword_entry const* const entry = find_keyword(keywords, scan);
-        attribute_holder value;
-        if (!entry || !entry->rule->read(scan, value)) {
-            scan.first = start;
-            break;
-        }
-        apply_object_attribute(mesh, object, depths, scale, entry->tag, *value);
-    }
-    if (!depths.empty() && depths.back().object.ptr() == object.ptr())
+    read_keyword_attributes(scan, ObjectAttributeTable::get().keywords, 0, 0,
+                            [&](std::int32_t tag, attribute_value const& value) {
+                                if (tag == depth_attribute) {
+                                    std::int32_t const depth =
+                                        static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
+                                    // One entry per object: a second depth line would make the object
+                                    // its own parent and move its mesh twice.
+                                    if (!depths.empty() && depths.back().object == object)
+                                        depths.back().depth = depth;
+                                    else
+                                        depths.push_back(DepthEntry{object, depth});
+                                } else if (tag == scale_attribute) {
+                                    real_triple const& triple = boost::get<real_triple>(value);
+                                    // Components that the line did not give leave that axis unchanged.
+                                    for (std::size_t i = 0; i < triple.count; ++i)
+                                        scale.factor[i] *= triple[i];
+                                }
+                                sink.object_attribute(static_cast<ObjectAttribute>(tag), value);
+                            });
+    if (!depths.empty() && depths.back().object == object)
         depths.back().degenerate_scale = scale.degenerate();
 }
 
@@ -88,32 +111,6 @@ bool ObjectScale::degenerate() const
             return true;
     }
     return false;
-}
-
-void apply_object_attribute(HostObject const&, HostObject const& object, DepthList& depths, ObjectScale& scale,
-                            std::int32_t kind, attribute_value const& value)
-{
-    if (kind == depth_kind) {
-        std::int32_t const depth = static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
-        // One entry per object: a second depth line would make the object
-        // its own parent and move its mesh twice.
-        if (!depths.empty() && depths.back().object.ptr() == object.ptr())
-            depths.back().depth = depth;
-        else
-            depths.push_back(DepthEntry{depth, object});
-    } else if (kind >= scale_kind && kind <= translation_kind) {
-        real_triple const& triple = boost::get<real_triple>(value);
-        // Components that the line did not give leave that axis unchanged.
-        double const unread = kind == scale_kind ? 1.0 : 0.0;
-        double c[3];
-        for (std::size_t i = 0; i < 3; ++i)
-            c[i] = i < triple.count ? triple[i] : unread;
-        if (kind == scale_kind) {
-            for (std::size_t i = 0; i < 3; ++i)
-                scale.factor[i] *= c[i];
-        }
-        apply_object_transform(object, kind, c[0], c[1], c[2]);
-    }
 }
 
 }  // namespace MQO

@@ -2,8 +2,6 @@
 
 #include "document/progress_parser.hpp"
 #include "document/values.hpp"
-#include "host/fast_call.hpp"
-#include "module/progress.hpp"
 
 #include <cstdint>
 #include <cstring>
@@ -45,23 +43,22 @@ typedef vector_parser<float, 3, binary_float_parser> binary_vertex_parser;
 typedef classic::scanner_policies<classic::no_skipper_iteration_policy<mqo_skip_policy> > raw_policies_t;
 typedef classic::scanner<iterator_t, raw_policies_t> raw_scanner_t;
 
-void append(VertexAppender const& appender, bounded_list<float, 3> const& position)
+void append(DocumentSink& sink, bounded_list<float, 3> const& position)
 {
     // A coordinate that the line did not give is 0.
-    appender(position[0], position.count > 1 ? position[1] : 0.0f, position.count > 2 ? position[2] : 0.0f);
+    sink.vertex(position[0], position.count > 1 ? position[1] : 0.0f, position.count > 2 ? position[2] : 0.0f);
 }
 
 // Reads `count` vertices one after the other; false at the first that
 // cannot be read.
 template <typename VertexParserT, typename ScannerT>
-bool append_vertices(VertexParserT const& vertex, ScannerT const& scan, std::uint32_t count,
-                     VertexAppender const& appender)
+bool append_vertices(VertexParserT const& vertex, ScannerT const& scan, std::uint32_t count, DocumentSink& sink)
 {
     for (std::uint32_t i = 0; i < count; ++i) {
         auto const hit = vertex.parse(scan);
         if (!hit)
             return false;
-        append(appender, hit.value());
+        append(sink, hit.value());
     }
     return true;
 }
@@ -83,7 +80,7 @@ bool close_after_sub_chunks(scanner_t const& scan)
     return classic::ch_p('}').parse(scan);
 }
 
-bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
+bool parse_vertex_chunk(scanner_t const& scan, DocumentSink& sink)
 {
     using namespace classic;
     if (!str_p("vertex").parse(scan))
@@ -91,7 +88,7 @@ bool parse_vertex_chunk(scanner_t const& scan, VertexAppender const& appender)
     auto const count = unsigned_value_parser().parse(scan);
     if (!count || !ch_p('{').parse(scan))
         return false;
-    return append_vertices(vertex_line_parser(), scan, count.value(), appender) && ch_p('}').parse(scan);
+    return append_vertices(vertex_line_parser(), scan, count.value(), sink) && ch_p('}').parse(scan);
 }
 
 bool parse_vertexattr_chunk(scanner_t const& scan)
@@ -116,7 +113,7 @@ void skip_line_end(scanner_t const& scan)
         scan.first = p;
 }
 
-bool parse_bvertex_chunk(scanner_t const& scan, VertexAppender const& appender)
+bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink)
 {
     using namespace classic;
     if (!str_p("BVertex").parse(scan))
@@ -127,44 +124,19 @@ bool parse_bvertex_chunk(scanner_t const& scan, VertexAppender const& appender)
         return false;
     skip_line_end(scan);
     raw_scanner_t const raw(scan.first, scan.last);
-    return append_vertices(binary_vertex_parser(), raw, count.value(), appender) && close_after_sub_chunks(scan);
-}
-
-// Runs one optional chunk: on failure the scanner goes back to its start.
-template <typename ChunkT>
-bool optional_chunk(scanner_t const& scan, ChunkT const& chunk)
-{
-    iterator_t const start = scan.first;
-    if (chunk())
-        return true;
-    scan.first = start;
-    return false;
+    return append_vertices(binary_vertex_parser(), raw, count.value(), sink) && close_after_sub_chunks(scan);
 }
 
 }  // namespace
 
-VertexAppender::VertexAppender(double scale, HostObject const& mesh)
-    : scale_(scale), vert_(host::blender("NMesh").attr("Vert")), mesh_(mesh)
+void parse_vertex_section(scanner_t const& scan, DocumentSink& sink)
 {
-}
+    sink.begin_vertices();
+    sink.progress(progress_parser().parse(scan).value());
 
-void VertexAppender::operator()(float x, float y, float z) const
-{
-    static PyObject* const verts = host::name("verts");
-    static PyObject* const append = host::name("append");
-    HostObject const vertex = host::call(vert_, host::number(double(x) * scale_),
-                                         host::number(-(double(z) * scale_)), host::number(double(y) * scale_));
-    host::call_method(host::attribute(mesh_, verts), append, vertex);
-}
-
-void parse_vertex_section(scanner_t const& scan, ObjectStageContext const& context, HostObject const& mesh)
-{
-    VertexAppender const appender(context.scale, mesh);
-    report_progress_here(progress_parser().parse(scan).value());
-
-    if (optional_chunk(scan, [&] { return parse_vertex_chunk(scan, appender); }))
-        optional_chunk(scan, [&] { return parse_vertexattr_chunk(scan); });
-    optional_chunk(scan, [&] { return parse_bvertex_chunk(scan, appender); });
+    if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, sink); }))
+        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan); });
+    restore_on_failure(scan, [&] { return parse_bvertex_chunk(scan, sink); });
 }
 
 }  // namespace MQO

@@ -1,4 +1,4 @@
-#include "materials/textures.hpp"
+#include "materials/texture_paths.hpp"
 
 #include <gtest/gtest.h>
 

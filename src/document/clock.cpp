@@ -1,20 +1,8 @@
-#include "module/progress.hpp"
-
-#include "host/host.hpp"
+#include "document/clock.hpp"
 
 #include <chrono>
 
 namespace MQO {
-
-void report_progress(double fraction, const char* message)
-{
-    host::blender("Window").attr("DrawProgressBar")(fraction, message);
-}
-
-void report_progress_here(double fraction)
-{
-    report_progress(fraction, "...");
-}
 
 std::int64_t clock_ms()
 {

@@ -1,0 +1,40 @@
+#include "assembly/document_reader.hpp"
+
+#include "assembly/object_stage.hpp"
+#include "document/header.hpp"
+#include "document/progress_parser.hpp"
+#include "materials/material_stage.hpp"
+
+#include <cstring>
+
+namespace MQO {
+
+namespace {
+
+// A document without materials has no Material chunk: its first Object
+// chunk follows the header.
+bool at_object_head(scanner_t const& scan)
+{
+    static char const object[] = "Object";
+    iterator_t const p = skip_space(scan.first, scan.last);
+    std::size_t const length = sizeof object - 1;
+    return std::size_t(scan.last - p) >= length && std::memcmp(p, object, length) == 0;
+}
+
+}  // namespace
+
+bool read_document(scanner_t const& scan, DocumentSink& sink)
+{
+    reset_progress_total();
+    skip_whitespace(scan);
+    if (!match_header(scan, [&](double fraction) { sink.progress(fraction); }))
+        return false;
+    MaterialParser const parser;
+    if (at_object_head(scan) || convert_materials(parser, scan, sink)) {
+        sink.begin_objects();
+        object_stage(scan, sink);
+    }
+    return true;
+}
+
+}  // namespace MQO

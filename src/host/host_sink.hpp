@@ -1,0 +1,73 @@
+// The document's contents built in the host's scene through the 2.4x
+// scripting interface: materials with textures and projection Empties,
+// mesh objects with vertices, faces and edges, placement and parents.
+#ifndef MIVKA_HOST_HOST_SINK_HPP
+#define MIVKA_HOST_HOST_SINK_HPP
+
+#include "document/sink.hpp"
+#include "host/host.hpp"
+
+#include <string>
+#include <vector>
+
+namespace MQO {
+
+class HostSink : public DocumentSink
+{
+public:
+    // `document_folder`: where texture files are looked for after the names
+    // as written (the folder of the document being read).
+    explicit HostSink(std::string document_folder);
+
+    void progress(double fraction) override;
+
+    void begin_material(std::string_view name) override;
+    void material_attribute(MaterialTag tag, attribute_value const& value) override;
+    void end_material() override;
+
+    // Takes the factor for vertex positions and translations from the
+    // registry entry "Scale" (default 1).
+    void begin_objects() override;
+    void begin_object(std::string_view name) override;
+    void object_attribute(ObjectAttribute attribute, attribute_value const& value) override;
+    void begin_vertices() override;
+    void vertex(float x, float y, float z) override;
+    std::size_t vertex_count() override;
+    void begin_faces() override;
+    void face(Face const& line, std::size_t corners) override;
+    void edge(std::uint32_t first, std::uint32_t second) override;
+    void end_faces(bool some_uv, bool some_colours) override;
+    std::size_t face_count() override;
+    void end_object() override;
+
+    void place(std::size_t object, std::ptrdiff_t parent, bool degenerate_scale) override;
+
+private:
+    // Material attributes by the class of their tag.
+    void integer_attribute(MaterialTag tag, std::uint32_t value);
+    void real_attribute(MaterialTag tag, double value);
+    void vector_attribute(MaterialTag tag, double const* values, std::size_t count);
+    void texture(int slot, std::string const& file);
+    bool find_image(int slot, std::string const& file, std::string& found) const;
+    void projection_type(std::uint32_t type);
+    void projection_angle(double x, double y, double z);
+
+    void transform(ObjectAttribute attribute, double c1, double c2, double c3);
+    HostObject vertex_at(std::uint32_t number) const;
+    void set_material(HostObject const& face, std::int32_t number);
+
+    std::string document_folder_;
+    double scale_ = 1.0;
+    HostObject materials_;  // host list of the document's materials, in order
+    HostObject material_;   // the material being read
+    std::vector<HostObject> objects_;  // every object so far, in document order
+    HostObject object_;
+    HostObject mesh_;
+    HostObject vert_;         // the host's vertex constructor
+    HostObject face_class_;   // the host's face constructor
+    HostObject vertex_list_;  // a list copy of the mesh's vertices, for the face chunk
+};
+
+}  // namespace MQO
+
+#endif

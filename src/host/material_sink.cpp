@@ -1,0 +1,267 @@
+// Materials in the host: their attributes, texture images and the
+// projection Empty.
+#include "host/host_sink.hpp"
+
+#include "document/console.hpp"
+#include "materials/texture_paths.hpp"
+
+#include <boost/filesystem/operations.hpp>
+#include <boost/python/extract.hpp>
+#include <boost/python/tuple.hpp>
+#include <boost/variant/get.hpp>
+
+#include <cmath>
+#include <limits>
+#include <ostream>
+
+namespace MQO {
+
+namespace python = boost::python;
+
+namespace {
+
+struct TextureSlot
+{
+    const char* name;    // the host texture's name and the registry key of its folder
+    const char* map_to;  // the member of Texture.MapTo
+    bool use_alpha;
+};
+
+TextureSlot const texture_slots[] = {
+    {"ColorMap", "COL", false},
+    {"NormalMap", "NOR", false},
+    {"AlphaMap", "ALPHA", true},
+};
+
+// The Empty of the latest "proj_type", kept across conversions. Never
+// destroyed, so that no reference is released after the interpreter ends.
+HostObject& projection_empty()
+{
+    static HostObject* const empty = new HostObject();
+    return *empty;
+}
+
+// Whether the file system has an entry (file or folder) at `path`. A name
+// with a NUL byte inside, a name too long for the system, a loop of symbolic
+// links and a folder we may not search name no file we can load; other
+// failures of the query raise.
+bool file_exists(std::string const& path)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    namespace errc = boost::system::errc;
+    boost::system::error_code error;
+    bool const found = boost::filesystem::exists(boost::filesystem::path(path), error);
+    if (!error || error == errc::no_such_file_or_directory || error == errc::not_a_directory ||
+        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels ||
+        error == errc::permission_denied || error == errc::operation_not_permitted)
+        return found;
+    throw boost::filesystem::filesystem_error("boost::filesystem::exists", boost::filesystem::path(path), error);
+}
+
+bool is_relative(std::string const& file)
+{
+    return !file.empty() && file[0] != '/' && file[0] != '\\';
+}
+
+void report_unloadable(TextureSlot const& slot, std::string const& path)
+{
+    console() << "Unable to Load " << slot.name << '[' << path << "]\n";
+}
+
+int texture_constant(const char* group, const char* member)
+{
+    return python::extract<int>(host::blender("Texture").attr(group).attr(member));
+}
+
+// "power" to hardness: times 5.11, truncated, kept within 0 and the
+// largest 32-bit unsigned value.
+std::uint32_t hardness_of(double power)
+{
+    double const hardness = std::trunc(power * 5.11);
+    if (!(hardness > 0.0))
+        return 0;
+    double const largest = double(std::numeric_limits<std::uint32_t>::max());
+    return hardness >= largest ? std::numeric_limits<std::uint32_t>::max() : static_cast<std::uint32_t>(hardness);
+}
+
+}  // namespace
+
+HostSink::HostSink(std::string document_folder)
+    : document_folder_(std::move(document_folder)), materials_(host::new_list())
+{
+}
+
+void HostSink::progress(double fraction)
+{
+    host::report_progress(fraction, "...");
+}
+
+void HostSink::begin_material(std::string_view name)
+{
+    material_ = host::blender("Material").attr("New")(host::bytes(name));
+}
+
+void HostSink::end_material()
+{
+    materials_.attr("append")(material_);
+}
+
+// By the class of the tag, tested in the order integer, real, text, vector;
+// a tag of no class is dropped.
+void HostSink::material_attribute(MaterialTag tag, attribute_value const& value)
+{
+    if (tag & MQO::integer_attribute) {
+        integer_attribute(tag, boost::get<std::uint32_t>(value));
+    } else if (tag & MQO::real_attribute) {
+        real_attribute(tag, boost::get<double>(value));
+    } else if (tag & text_attribute) {
+        if (tag >= tex_tag && tag <= alpha_tag)
+            texture(tag - tex_tag, boost::get<std::string>(value));
+    } else if (tag & MQO::vector_attribute) {
+        if (real_quadruple const* quadruple = boost::get<real_quadruple>(&value))
+            vector_attribute(tag, quadruple->values.data(), quadruple->count);
+        else {
+            real_triple const& triple = boost::get<real_triple>(value);
+            vector_attribute(tag, triple.values.data(), triple.count);
+        }
+    }
+}
+
+// "shader" sets the specular shader; "proj_type" the projection mapping;
+// "vcol" has no effect.
+void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
+{
+    if (tag == shader_tag) {
+        // Shaders 0 to 2 keep the host's default; 3 and up are its shaders 1 and up.
+        if (value >= 3)
+            material_.attr("setSpecShader")(value - 2);
+    } else if (tag == proj_type_tag) {
+        projection_type(value);
+    }
+}
+
+// "dif", "amb", "emi", "spc" (doubled) and "power" (times 5.11, as a whole
+// number from 0 up).
+void HostSink::real_attribute(MaterialTag tag, double value)
+{
+    static const char* const plain_setters[] = {"setRef", "setAmb", "setEmit"};
+    if (tag >= dif_tag && tag <= emi_tag)
+        material_.attr(plain_setters[tag - dif_tag])(value);
+    else if (tag == spc_tag)
+        material_.attr("setSpec")(2.0 * value);
+    else if (tag == power_tag)
+        material_.attr("setHardness")(hardness_of(value));
+}
+
+// "col" sets colour and alpha, "proj_angle" rotates the projection Empty;
+// only the `count` values that were read are used.
+void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size_t count)
+{
+    if (tag == col_tag) {
+        // A colour needs its three components; alpha is set only when given.
+        if (count < 3)
+            return;
+        material_.attr("setRGBCol")(python::make_tuple(values[0], values[1], values[2]));
+        if (count >= 4)
+            material_.attr("setAlpha")(values[3]);
+    } else if (tag == proj_angle_tag && count == 3) {
+        projection_angle(values[0], values[1], values[2]);
+    }
+}
+
+// The image file for a file text: as written, next to the document, or in
+// the folder that the registry record holds for this kind of texture.
+bool HostSink::find_image(int slot_index, std::string const& file, std::string& found) const
+{
+    TextureSlot const& slot = texture_slots[slot_index];
+    if (file_exists(file)) {
+        found = file;
+        return true;
+    }
+    if (is_relative(file) && !document_folder_.empty()) {
+        std::string const beside = join_texture_path(document_folder_, file);
+        if (file_exists(beside)) {
+            found = beside;
+            return true;
+        }
+    }
+    if (!host::registry_record().has_key(slot.name)) {
+        report_unloadable(slot, file);
+        return false;
+    }
+    std::string const folder = python::extract<std::string>(host::registry_record()[slot.name]);
+    std::string const joined = join_texture_path(folder, file);
+    if (!file_exists(joined)) {
+        report_unloadable(slot, joined);
+        return false;
+    }
+    found = joined;
+    return true;
+}
+
+// "tex", "bump" and "alpha"/"aplane": the image file for texture slot 0, 1
+// or 2.
+void HostSink::texture(int slot_index, std::string const& file)
+{
+    TextureSlot const& slot = texture_slots[slot_index];
+    std::string image_path;
+    if (!find_image(slot_index, file, image_path))
+        return;
+
+    HostObject const texture = host::blender("Texture").attr("New")(slot.name);
+    HostObject image;
+    if (!host::load_image(image_path, image)) {
+        // A file that is there but that the host cannot read as an image
+        // (damaged, or a format it does not know) is one we cannot load.
+        report_unloadable(slot, image_path);
+        return;
+    }
+    texture.attr("setType")("Image");
+    texture.attr("setImage")(image);
+    if (slot.use_alpha)
+        texture.attr("setImageFlags")("UseAlpha");
+    int const map_to = texture_constant("MapTo", slot.map_to);
+    int const tex_co = texture_constant("TexCo", "UV");
+    material_.attr("setTexture")(slot_index, texture, tex_co, map_to);
+}
+
+// "proj_type": a new Empty, linked into the current scene, becomes the
+// object through which the material's first three texture slots are mapped.
+// The Empty is remembered for later "proj_angle" attributes.
+void HostSink::projection_type(std::uint32_t type)
+{
+    if (type == 0)
+        return;
+    HostObject& empty = projection_empty();
+    empty = host::blender("Object").attr("New")("Empty");
+    host::blender("Scene").attr("getCurrent")().attr("link")(empty);
+    python::list const textures(material_.attr("getTextures")());
+    for (int i = 0; i < 3; ++i) {
+        HostObject slot = textures[i];
+        if (!slot)
+            continue;
+        slot.attr("texco") = host::blender("Texture").attr("TexCo").attr("OBJECT");
+        slot.attr("object") = empty;
+        slot.attr("mapping") = type == 1 ? 0u : type;
+    }
+}
+
+// "proj_angle": rotates the Empty of the latest "proj_type", if any.
+void HostSink::projection_angle(double x, double y, double z)
+{
+    HostObject& empty = projection_empty();
+    if (!empty)
+        return;
+    // An Empty that left the scene (deleted, or a new scene since) is
+    // forgotten, not rotated behind the user's back.
+    if (!host::in_current_scene(empty)) {
+        empty = HostObject();
+        return;
+    }
+    HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(x, z, y));
+    HostObject const rotation = euler.attr("toMatrix")().attr("resize4x4")();
+    empty.attr("setMatrix")(rotation);
+}
+
+}  // namespace MQO

@@ -1,0 +1,220 @@
+// Mesh objects in the host: placement, vertices, faces and edges, parents.
+#include "host/host_sink.hpp"
+
+#include "assembly/face.hpp"
+#include "host/fast_call.hpp"
+
+#include <boost/python/extract.hpp>
+#include <boost/python/tuple.hpp>
+#include <boost/variant/get.hpp>
+
+namespace MQO {
+
+namespace python = boost::python;
+
+namespace {
+
+std::size_t host_count(HostObject const& sequence)
+{
+    return python::extract<std::size_t>(sequence.attr("__len__")());
+}
+
+}  // namespace
+
+void HostSink::begin_objects()
+{
+    scale_ = 1.0;
+    if (host::registry_record().has_key("Scale"))
+        scale_ = python::extract<double>(host::registry_record()["Scale"]);
+}
+
+void HostSink::begin_object(std::string_view name)
+{
+    HostObject const name_bytes = host::bytes(name);
+    object_ = host::blender("Object").attr("New")("Mesh", name_bytes);
+    mesh_ = host::blender("NMesh").attr("New")(name_bytes);
+    objects_.push_back(object_);
+}
+
+void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const& value)
+{
+    if (attribute < scale_attribute || attribute > translation_attribute)
+        return;
+    real_triple const& triple = boost::get<real_triple>(value);
+    // Components that the line did not give leave that axis unchanged.
+    double const unread = attribute == scale_attribute ? 1.0 : 0.0;
+    double c[3];
+    for (std::size_t i = 0; i < 3; ++i)
+        c[i] = i < triple.count ? triple[i] : unread;
+    transform(attribute, c[0], c[1], c[2]);
+}
+
+// One placement step with the three components in document order,
+// multiplied onto the right of the object's matrix.
+void HostSink::transform(ObjectAttribute attribute, double c1, double c2, double c3)
+{
+    HostObject const mathutils = host::blender("Mathutils");
+    HostObject step;
+    if (attribute == scale_attribute) {
+        // The document's second and third axes are the host's third and second.
+        HostObject const rows = mathutils.attr("Matrix")(python::make_tuple(c1, 0.0, 0.0), python::make_tuple(0.0, c3, 0.0),
+                                                         python::make_tuple(0.0, 0.0, c2));
+        step = rows.attr("resize4x4")();
+    } else if (attribute == rotation_attribute) {
+        HostObject const euler = mathutils.attr("Euler")(python::make_tuple(c1, c3, c2));
+        step = euler.attr("toMatrix")().attr("resize4x4")();
+    } else {
+        double const s = scale_;
+        HostObject const offset = mathutils.attr("Vector")(python::make_tuple(c1 * s, -(c3 * s), c2 * s));
+        step = mathutils.attr("TranslationMatrix")(offset);
+    }
+    HostObject const current = object_.attr("matrix");
+    object_.attr("setMatrix")(current * step);
+}
+
+void HostSink::begin_vertices()
+{
+    vert_ = host::blender("NMesh").attr("Vert");
+}
+
+// Document axes (x, y, z) become the host's (x, -z, y), times the scale
+// factor; each vertex goes to the end of the mesh's vertex list.
+void HostSink::vertex(float x, float y, float z)
+{
+    static PyObject* const verts = host::name("verts");
+    static PyObject* const append = host::name("append");
+    HostObject const vertex = host::call(vert_, host::number(double(x) * scale_), host::number(-(double(z) * scale_)),
+                                         host::number(double(y) * scale_));
+    host::call_method(host::attribute(mesh_, verts), append, vertex);
+}
+
+std::size_t HostSink::vertex_count()
+{
+    return host_count(mesh_.attr("verts"));
+}
+
+void HostSink::begin_faces()
+{
+    face_class_ = host::blender("NMesh").attr("Face");
+    vertex_list_ = python::list(mesh_.attr("verts"));
+}
+
+// Vertices are looked up in the list copy that begin_faces made, so its
+// items are read directly.
+HostObject HostSink::vertex_at(std::uint32_t number) const
+{
+    PyObject* const list = vertex_list_.ptr();
+    if (number >= std::size_t(PyList_GET_SIZE(list))) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        python::throw_error_already_set();
+    }
+    return HostObject(python::handle<>(python::borrowed(PyList_GET_ITEM(list, number))));
+}
+
+void HostSink::edge(std::uint32_t first, std::uint32_t second)
+{
+    static PyObject* const add_edge_name = host::name("addEdge");
+    host::call_method(mesh_, add_edge_name, vertex_at(second), vertex_at(first));
+}
+
+// A host face: corners reversed, material, texture coordinates (v
+// flipped) and colours, both in the reversed corner order.
+void HostSink::face(Face const& line, std::size_t corners)
+{
+    static PyObject* const append_name = host::name("append");
+    static PyObject* const faces_name = host::name("faces");
+    HostObject const face = host::call(face_class_);
+    HostObject const append = host::attribute(face, append_name);
+    for (std::size_t i = corners; i-- > 0;)
+        host::call(append, vertex_at(line.vertex_indices[i]));
+
+    if (line.material_number >= 0)
+        set_material(face, line.material_number);
+
+    if (line.uv_for(corners)) {
+        static PyObject* const uv_name = host::name("uv");
+        HostObject const uv = host::take(PyList_New(Py_ssize_t(corners)));
+        for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
+            PyObject* const pair = PyTuple_Pack(2, host::number(double(line.uv_values[2 * i])).ptr(),
+                                                host::number(1.0 - double(line.uv_values[2 * i + 1])).ptr());
+            if (!pair)
+                python::throw_error_already_set();
+            PyList_SET_ITEM(uv.ptr(), Py_ssize_t(slot), pair);
+        }
+        host::set_attribute(face, uv_name, uv);
+    }
+    if (line.colours_for(corners)) {
+        static PyObject* const col_name = host::name("col");
+        static PyObject* const nmesh_name = host::name("NMesh");
+        static PyObject* const colour_name = host::name("Col");
+        HostObject const colour = host::attribute(host::blender(nmesh_name), colour_name);
+        HostObject const colours = host::take(PyList_New(Py_ssize_t(corners)));
+        for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
+            std::uint32_t const packed = line.colour_values[i];
+            HostObject const made =
+                host::call(colour, host::integer(packed & 0xFF), host::integer(packed >> 8 & 0xFF),
+                           host::integer(packed >> 16 & 0xFF), host::integer(packed >> 24 & 0xFF));
+            PyList_SET_ITEM(colours.ptr(), Py_ssize_t(slot), python::incref(made.ptr()));
+        }
+        host::set_attribute(face, col_name, colours);
+    }
+    host::call_method(host::attribute(mesh_, faces_name), append_name, face);
+}
+
+// Adds the document material to the mesh on its first use there, and
+// points the face at its slot.
+void HostSink::set_material(HostObject const& face, std::int32_t number)
+{
+    static PyObject* const get_materials = host::name("getMaterials");
+    static PyObject* const count_name = host::name("count");
+    static PyObject* const add_material = host::name("addMaterial");
+    static PyObject* const materials_name = host::name("materials");
+    static PyObject* const index_name = host::name("index");
+    static PyObject* const material_index = host::name("materialIndex");
+    HostObject const material = materials_[number];
+    HostObject const uses = host::call_method(host::call_method(mesh_, get_materials), count_name, material);
+    if (python::extract<int>(uses) == 0)
+        host::call_method(mesh_, add_material, material);
+    host::set_attribute(face, material_index,
+                        host::call_method(host::attribute(mesh_, materials_name), index_name, material));
+}
+
+void HostSink::end_faces(bool some_uv, bool some_colours)
+{
+    if (some_uv)
+        mesh_.attr("hasFaceUV")(1);
+    if (some_colours)
+        mesh_.attr("hasVertexColours")(1);
+}
+
+std::size_t HostSink::face_count()
+{
+    return host_count(mesh_.attr("faces"));
+}
+
+void HostSink::end_object()
+{
+    mesh_.attr("update")();
+    object_.attr("link")(mesh_);
+    host::blender("Scene").attr("getCurrent")().attr("link")(object_);
+}
+
+// Moves the object's mesh data into its frame (by the inverse of its
+// matrix), then makes it a child of its parent.
+void HostSink::place(std::size_t index, std::ptrdiff_t parent, bool degenerate_scale)
+{
+    HostObject const& object = objects_.at(index);
+    // A flat or vanishing scale has no inverse: such an object keeps only
+    // its position, and its mesh stays where the document puts it.
+    if (degenerate_scale) {
+        HostObject const position = object.attr("matrix").attr("translationPart")();
+        object.attr("setMatrix")(host::blender("Mathutils").attr("TranslationMatrix")(position));
+    }
+    HostObject const data = object.attr("getData")(0, 1);
+    HostObject const inverse = object.attr("getInverseMatrix")();
+    data.attr("transform")(inverse);
+    if (parent >= 0)
+        objects_.at(std::size_t(parent)).attr("makeParent")(python::list(python::make_tuple(object)));
+}
+
+}  // namespace MQO
