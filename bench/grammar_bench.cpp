@@ -1,15 +1,16 @@
-// The document reader alone over a large document: the vertex and face line
-// rules with no host calls, and the cost of touching every byte once.
+// The document reader alone over a large document: every chunk rule, on a
+// sink that only counts what it is handed, and the cost of touching every
+// byte once.
 //
 //     bench_grammar DOCUMENT.mqo [benchmark options]
+#include "assembly/document_reader.hpp"
 #include "assembly/face.hpp"
-#include "assembly/face_chunk.hpp"
+#include "document/console.hpp"
 #include "document/document_source.hpp"
-#include "objects/vertex_section.hpp"
+#include "document/sink.hpp"
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -17,54 +18,55 @@ namespace {
 
 MQO::DocumentSource document;
 
-const char* find(const char* first, const char* last, const char* text)
+// Counts the values it is handed, so that nothing read can be left out.
+struct CountingSink : MQO::DocumentSink
 {
-    void const* const found = ::memmem(first, std::size_t(last - first), text, std::strlen(text));
-    return found ? static_cast<const char*>(found) : last;
-}
-
-// Reads every vertex chunk and face chunk of the document with the module's
-// rules and returns how many values it read.
-std::size_t read_chunks()
-{
-    using namespace boost::spirit::classic;
     std::size_t values = 0;
-    const char* const last = document.end();
-    const char* position = find(document.begin(), last, "Object");
-    MQO::scanner_t const scan(position, last);
-    MQO::vertex_line_parser const vertex_line;
-    while (position != last) {
-        position = find(position, last, "\tvertex ");
-        if (position == last)
-            break;
-        std::uint32_t count = 0;
-        if (!(str_p("vertex") >> MQO::unsigned_value_parser()[assign_a(count)] >> ch_p('{')).parse(scan))
-            break;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            auto const hit = vertex_line.parse(scan);
-            if (!hit)
-                break;
-            values += hit.value().count;
-        }
-        ch_p('}').parse(scan);
-        if (!(str_p("face") >> MQO::signed_integer_parser() >> ch_p('{')).parse(scan))
-            break;
-        for (;;) {
-            MQO::Face face;
-            std::int32_t corners = 0;
-            if (!MQO::parse_face_line(scan, corners, face))
-                break;
-            values += face.vertex_indices.count + face.uv_values.count + face.colour_values.count;
-        }
+    std::size_t vertices = 0;
+    std::size_t faces = 0;
+
+    void progress(double) override {}
+    void begin_material(std::string_view) override {}
+    void material_attribute(MQO::MaterialTag, MQO::attribute_value const&) override { ++values; }
+    void end_material() override {}
+    void begin_objects() override {}
+    void begin_object(std::string_view) override { vertices = faces = 0; }
+    void object_attribute(MQO::ObjectAttribute, MQO::attribute_value const&) override { ++values; }
+    void begin_vertices() override {}
+    void vertex(float, float, float) override
+    {
+        values += 3;
+        ++vertices;
     }
-    return values;
+    std::size_t vertex_count() override { return vertices; }
+    void begin_faces() override {}
+    void face(MQO::Face const& line, std::size_t) override
+    {
+        values += line.vertex_indices.count + line.uv_values.count + line.colour_values.count;
+        ++faces;
+    }
+    void edge(std::uint32_t, std::uint32_t) override { values += 2; }
+    void end_faces(bool, bool) override {}
+    std::size_t face_count() override { return faces; }
+    void end_object() override {}
+    void place(std::size_t, std::ptrdiff_t, bool) override {}
+};
+
+// Reads the whole document with the module's rules; how many values it read.
+std::size_t read_document()
+{
+    const char* first = document.begin();
+    MQO::scanner_t const scan(first, document.end());
+    CountingSink sink;
+    MQO::read_document(scan, sink);
+    return sink.values;
 }
 
 void grammar(benchmark::State& state)
 {
     std::size_t values = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(values = read_chunks());
+        benchmark::DoNotOptimize(values = read_document());
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(document.size()));
     state.counters["values"] = double(values);
 }
@@ -89,6 +91,7 @@ int main(int argc, char** argv)
         std::cerr << "usage: bench_grammar DOCUMENT.mqo [benchmark options]\n";
         return 2;
     }
+    MQO::redirect_console(&MQO::discarding_stream());  // formatted, then dropped
     document = MQO::DocumentSource::open(argv[1]);
     if (!document.valid()) {
         std::cerr << "cannot open " << argv[1] << "\n";

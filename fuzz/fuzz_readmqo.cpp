@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #ifndef MIVKA_HOST_DIR
@@ -26,16 +25,6 @@ namespace {
 
 std::string document_path;
 python::object reset_host;
-
-// Console output is thrown away, but every byte of it is still formatted.
-struct DiscardingBuffer : std::streambuf
-{
-    int overflow(int c) override { return c; }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
-DiscardingBuffer discard_buffer;
-std::ostream discard_stream(&discard_buffer);
 
 }  // namespace
 
@@ -53,7 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
     const char* const folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     document_path = std::string(folder) + "/mivka-fuzz-" + std::to_string(::getpid()) + ".mqo";
-    MQO::redirect_console(&discard_stream);
+    MQO::redirect_console(&MQO::discarding_stream());
     return 0;
 }
 

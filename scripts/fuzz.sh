@@ -1,19 +1,25 @@
 #!/bin/sh
-# Builds the libFuzzer target with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer into build-fuzz/ and fuzzes readmqo for the
-# given number of seconds (default 60). Seeds: the real documents beside the
-# project, the sample and the test documents. Inputs that crash are written
-# to build-fuzz/crashes/.
+# Builds the libFuzzer targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-fuzz/ and fuzzes one of them for the
+# given number of seconds (default 60): "readmqo" (the default: the whole
+# conversion into the in-memory host, through Python) or "grammar" (the
+# document reader alone on the recording sink, no Python; far more inputs a
+# second). Seeds: the real documents beside the project, the sample and the
+# test documents. Inputs that crash are written to build-fuzz/crashes/.
+#
+#     scripts/fuzz.sh [SECONDS] [readmqo|grammar] [libFuzzer options...]
 set -eu
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
+target="${2:-readmqo}"
+[ $# -gt 2 ] && shift 2 || set --
 scripts/setup.sh clang libclang-rt-14-dev
 build="$(pwd)/build-fuzz"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DPython3_EXECUTABLE=/usr/bin/python3 -DMIVKA_FUZZ=ON \
     -DMIVKA_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target fuzz_readmqo
+cmake --build "$build" -j2 --target "fuzz_$target"
 
-corpus="$build/corpus"
+corpus="$build/corpus-$target"
 mkdir -p "$corpus" "$build/crashes"
 corpus_folder="${MIVKA_CORPUS:-../shared/corpus/mqo}"
 for seed in "$corpus_folder"/*.mqo samples/*.mqo tests/data/*/*.mqo; do
@@ -23,5 +29,5 @@ done
 export PYTHONMALLOC=malloc
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=0
-"$build/fuzz_readmqo" -dict=fuzz/mqo.dict -max_total_time="$seconds" -max_len="${MIVKA_FUZZ_MAX_LEN:-32768}" -timeout=20 \
-    -rss_limit_mb=6144 -print_final_stats=1 -artifact_prefix="$build/crashes/" "$corpus"
+"$build/fuzz_$target" -dict=fuzz/mqo.dict -max_total_time="$seconds" -max_len="${MIVKA_FUZZ_MAX_LEN:-32768}" -timeout=20 \
+    -rss_limit_mb=6144 -print_final_stats=1 -artifact_prefix="$build/crashes/" "$@" "$corpus"

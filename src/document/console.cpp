@@ -1,6 +1,7 @@
 #include "document/console.hpp"
 
 #include <iostream>
+#include <streambuf>
 
 namespace MQO {
 
@@ -11,6 +12,18 @@ std::ostream* console_stream = nullptr;
 std::ostream& console()
 {
     return console_stream ? *console_stream : std::cout;
+}
+
+std::ostream& discarding_stream()
+{
+    struct DiscardingBuffer : std::streambuf
+    {
+        int overflow(int c) override { return c; }
+        std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+    };
+    static DiscardingBuffer buffer;
+    static std::ostream stream(&buffer);
+    return stream;
 }
 
 void redirect_console(std::ostream* stream)

@@ -13,6 +13,10 @@ std::ostream& console();
 // given nullptr. Meant for tests of the document reader.
 void redirect_console(std::ostream* stream);
 
+// A stream that formats what it is given and keeps none of it: for runs
+// of the reader whose console nobody reads (fuzzing, benchmarks).
+std::ostream& discarding_stream();
+
 // Writes the up to 20 bytes at `first` (fewer where the document ends) as
 // they are, with no line end and no flush: the echo of a numeric list that
 // found no number.

@@ -1,0 +1,153 @@
+// The chunk readers through the recording sink: what each hands over, in
+// which order, and where each leaves the scanner. No interpreter runs here.
+#include "assembly/document_reader.hpp"
+#include "assembly/face_chunk.hpp"
+#include "assembly/recording_sink.hpp"
+#include "document/progress_parser.hpp"
+#include "materials/material_parser.hpp"
+#include "materials/material_stage.hpp"
+#include "objects/object_parser.hpp"
+#include "objects/vertex_section.hpp"
+#include "../document/text_scanner.hpp"
+
+#include <boost/variant/get.hpp>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using MQO::RecordingSink;
+
+std::string const head = "Metasequoia Document\nFormat Text Ver 1.0\nScene {\n}\n";
+
+struct Read
+{
+    explicit Read(std::string text) : t(std::move(text)) { matched = MQO::read_document(t.scan, sink); }
+
+    CapturedConsole console;
+    TextScanner t;
+    RecordingSink sink;
+    bool matched = false;
+};
+
+std::string object(std::string const& name, std::string const& attributes, std::string const& face = "face")
+{
+    return "Object \"" + name + "\" {\n" + attributes + "\tvertex 3 {\n\t\t1 2 3\n\t\t4 5 6\n\t\t7 8\n\t}\n\t" + face +
+           " 1 {\n\t\t3 V(0 1 2)\n\t}\n}\n";
+}
+
+}  // namespace
+
+TEST(MaterialReader, NamesAndAttributesInDocumentOrderWithTheirTags)
+{
+    Read r(head + "Material 2 {\n\t\"a\" col(1 0.5 0 1) dif(0.8) tex(\"t.png\") aplane(\"m.png\") shader(3)\n"
+                  "\t\"b\" proj_angle(1 2)\n}\n");
+    ASSERT_TRUE(r.matched);
+    ASSERT_EQ(r.sink.materials.size(), 2u);
+    auto const& a = r.sink.materials[0].attributes;
+    ASSERT_EQ(a.size(), 5u);
+    EXPECT_EQ(a[0].first, MQO::col_tag);
+    EXPECT_EQ(boost::get<MQO::real_quadruple>(a[0].second).count, 4u);
+    EXPECT_EQ(a[1].first, MQO::dif_tag);
+    EXPECT_EQ(a[2].first, MQO::tex_tag);
+    EXPECT_EQ(boost::get<std::string>(a[2].second), "t.png");
+    EXPECT_EQ(a[3].first, MQO::alpha_tag);
+    EXPECT_EQ(a[4].first, MQO::shader_tag);
+    EXPECT_EQ(boost::get<MQO::real_triple>(r.sink.materials[1].attributes[0].second).count, 2u);
+    EXPECT_TRUE(r.sink.objects_begun);
+}
+
+TEST(MaterialReader, AnAttributeWithoutItsParenthesisIsHandedOverThenReadingStopsInFrontOfIt)
+{
+    TextScanner t("Material 1 {\n\t\"a\" dif(0.5 spc(1)\n}\n");
+    RecordingSink sink;
+    CapturedConsole console;
+    EXPECT_TRUE(MQO::convert_materials(MQO::MaterialParser(), t.scan, sink));
+    ASSERT_EQ(sink.materials[0].attributes.size(), 1u);
+    EXPECT_EQ(t.rest(), "dif(0.5 spc(1)\n}\n");
+}
+
+TEST(ObjectReader, VerticesAttributesAndPlacements)
+{
+    Read r(head + object("a", "\tdepth 0\n\tscale 0 1 1\n") + object("b", "\tdepth 1\n\tdepth 2\n\tscale 2 2 2\n") +
+           object("c", "\tdepth 1\n\tscale 1e-7\n") + object("d", "\tdepth 1\n", "faces") + object("e", ""));
+    ASSERT_TRUE(r.matched);
+    ASSERT_EQ(r.sink.objects.size(), 4u);  // "d" ends the stage at its face line
+    auto const& b = r.sink.objects[1];
+    EXPECT_EQ(b.attributes.size(), 3u);
+    EXPECT_EQ(b.vertices[2], (std::array<float, 3>{7, 8, 0}));  // a coordinate not given is 0
+    EXPECT_TRUE(b.complete);
+    EXPECT_FALSE(r.sink.objects[3].complete);
+    ASSERT_EQ(r.sink.placements.size(), 3u);  // one entry per object, none for the one cut off
+    EXPECT_EQ(r.sink.placements[0].parent, -1);
+    EXPECT_TRUE(r.sink.placements[0].degenerate_scale);
+    EXPECT_EQ(r.sink.placements[1].parent, 0);
+    EXPECT_FALSE(r.sink.placements[1].degenerate_scale);
+    EXPECT_EQ(r.sink.placements[2].object, 2u);
+    EXPECT_EQ(r.sink.placements[2].parent, 0);  // depth 1 after depth 2: the depth-0 object
+    EXPECT_TRUE(r.sink.placements[2].degenerate_scale);
+}
+
+TEST(VertexReader, BinaryVerticesAndTheirSubChunks)
+{
+    float const values[6] = {1.5f, -2, 3, 4, 5, 6};
+    std::string data(reinterpret_cast<char const*>(values), sizeof values);
+    data[4] = ' ';  // bytes that look like whitespace are data
+    float second;
+    std::memcpy(&second, data.data() + 4, 4);
+    TextScanner t("BVertex 2 {\n\tVector 2 [24]\n" + data + "\n\tweit {\n\t}\n\tcolor {\n\t}\n}\nface");
+    RecordingSink sink;
+    sink.objects.emplace_back();
+    MQO::reset_progress_total();
+    MQO::parse_vertex_section(t.scan, sink);
+    ASSERT_EQ(sink.objects[0].vertices.size(), 2u);
+    EXPECT_EQ(sink.objects[0].vertices[0], (std::array<float, 3>{1.5f, second, 3}));
+    EXPECT_EQ(t.rest(), "\nface");
+    EXPECT_EQ(sink.progress_reports, std::vector<double>{0.0});
+}
+
+TEST(VertexReader, AVertexChunkThatDoesNotCloseLeavesTheScannerAtItsStart)
+{
+    TextScanner t("vertex 2 {\n\t1 2 3\n}\nface");
+    RecordingSink sink;
+    sink.objects.emplace_back();
+    MQO::reset_progress_total();
+    MQO::parse_vertex_section(t.scan, sink);
+    EXPECT_EQ(sink.objects[0].vertices.size(), 1u);  // handed over as read
+    EXPECT_EQ(t.rest(), "vertex 2 {\n\t1 2 3\n}\nface");
+}
+
+TEST(FaceReader, FacesEdgesAndTheLinesThatGiveNothing)
+{
+    TextScanner t("face 6 {\n\t3 V(0 1 2) M(1) UV(0 0 1 0 1 1)\n\t2 V(3 4)\n\t1 V(5)\n\t4 V(0 1 2)\n"
+                  "\t4 V(0 1 2 3) COL(1 2 3 4) UV(0 0)\n\t3 V(2 1 0)\n}\n");
+    RecordingSink sink;
+    sink.objects.emplace_back();
+    EXPECT_TRUE(MQO::parse_face_chunk(t.scan, sink));
+    auto const& o = sink.objects[0];
+    ASSERT_EQ(o.faces.size(), 2u);  // the part out of order ends the chunk after its face
+    EXPECT_EQ(o.faces[0].line.material_number, 1);
+    EXPECT_TRUE(o.faces[0].line.uv_for(3));
+    EXPECT_TRUE(o.faces[1].line.colours_for(4));
+    EXPECT_FALSE(o.faces[1].line.has_uv);
+    EXPECT_EQ(o.edges, (std::vector<std::pair<std::uint32_t, std::uint32_t> >{{3, 4}}));
+    EXPECT_TRUE(o.some_uv && o.some_colours);
+    EXPECT_EQ(t.rest().rfind("UV(0 0)", 0), 0u);
+}
+
+TEST(DocumentReader, AHeaderThatDoesNotMatchReadsNothingElse)
+{
+    Read r("Metasequoia Document\nFormat Text Ver 1.1\nScene {\n}\n" + object("a", ""));
+    EXPECT_FALSE(r.matched);
+    EXPECT_TRUE(r.sink.objects.empty() && !r.sink.objects_begun);
+    EXPECT_EQ(r.sink.progress_reports, std::vector<double>{0.0});
+}
+
+TEST(DocumentReader, AMaterialChunkThatDoesNotMatchEndsTheReadingBeforeObjects)
+{
+    Read r(head + "Material 1 [\n]\n" + object("a", ""));
+    EXPECT_TRUE(r.matched);
+    EXPECT_FALSE(r.sink.objects_begun);
+    EXPECT_TRUE(r.sink.objects.empty());
+}
