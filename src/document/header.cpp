@@ -9,12 +9,12 @@ namespace {
 // The Scene body after its "{": everything up to the "}" that closes it,
 // each "{" opening one more level. Without that brace it runs to the end of
 // the document, and the closing brace is then not found.
-struct scene_body_parser : classic::parser<scene_body_parser>
+struct scene_body_reader
 {
-    typedef scene_body_parser self_t;
+    typedef classic::nil_t result_t;
 
     template <typename ScannerT>
-    classic::match<classic::nil_t> parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, result_t&) const
     {
         iterator_t const start = scan.first;
         iterator_t p = start;
@@ -29,21 +29,21 @@ struct scene_body_parser : classic::parser<scene_body_parser>
             }
         }
         scan.first = p;
-        return scan.create_match(std::size_t(p - start), classic::nil_t(), start, p);
+        return p - start;
     }
 };
 
+typedef classic::functor_parser<scene_body_reader> scene_body_parser;
+
 }  // namespace
 
-classic::match<classic::nil_t> SceneParser::parse(scanner_t const& scan) const
+std::ptrdiff_t scene_reader::operator()(scanner_t const& scan, result_t&) const
 {
     using namespace classic;
     iterator_t const start = scan.first;
     (str_p("Scene") >> ch_p('{') >> scene_body_parser() >> ch_p('}')).parse(scan);
-    std::size_t const moved = std::size_t(scan.first - start);
-    if (moved == 0)
-        return scan.no_match();
-    return scan.create_match(moved, nil_t(), start, scan.first);
+    std::ptrdiff_t const moved = scan.first - start;
+    return moved == 0 ? -1 : moved;
 }
 
 bool match_header(scanner_t const& scan, std::function<void(double)> const& report)

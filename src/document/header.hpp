@@ -5,6 +5,8 @@
 
 #include "document/scanner.hpp"
 
+#include <boost/spirit/include/classic_functor_parser.hpp>
+
 #include <functional>
 
 namespace MQO {
@@ -12,18 +14,14 @@ namespace MQO {
 // Skips the Scene chunk, brace pairs inside it included; also matches when
 // the text is no Scene chunk at all, as long as the attempt moved the
 // position (whitespace, or leading bytes that agreed with "Scene").
-struct SceneParser : classic::parser<SceneParser>
+struct scene_reader
 {
-    typedef SceneParser self_t;
+    typedef classic::nil_t result_t;
 
-    template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, classic::nil_t>::type type;
-    };
-
-    classic::match<classic::nil_t> parse(scanner_t const& scan) const;
+    std::ptrdiff_t operator()(scanner_t const& scan, result_t&) const;
 };
+
+typedef classic::functor_parser<scene_reader> SceneParser;
 
 // Runs the header rule on the scanner. `report` receives the fraction of the
 // first progress report of the document (always 0) before the header lines

@@ -4,6 +4,8 @@
 
 #include "document/scanner.hpp"
 
+#include <boost/spirit/include/classic_functor_parser.hpp>
+
 #include <cstddef>
 
 namespace MQO {
@@ -20,24 +22,20 @@ float progress_fraction(std::size_t remaining);
 
 // Consumes nothing but the whitespace in front of it, always matches, and
 // yields the current fraction (single precision, widened to double).
-struct progress_parser : classic::parser<progress_parser>
+struct progress_reader
 {
-    typedef progress_parser self_t;
+    typedef double result_t;
 
     template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, double>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, double& fraction) const
     {
         scan.skip(scan);
-        double const fraction = progress_fraction(std::size_t(scan.last - scan.first));
-        return scan.create_match(0, fraction, scan.first, scan.first);
+        fraction = progress_fraction(std::size_t(scan.last - scan.first));
+        return 0;
     }
 };
+
+typedef classic::functor_parser<progress_reader> progress_parser;
 
 }  // namespace MQO
 

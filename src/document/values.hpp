@@ -13,6 +13,7 @@
 
 #include <boost/array.hpp>
 #include <boost/shared_ptr.hpp>
+#include <boost/spirit/include/classic_functor_parser.hpp>
 #include <boost/spirit/include/classic_symbols.hpp>
 #include <boost/variant.hpp>
 
@@ -32,27 +33,23 @@ typedef classic::int_parser<std::int32_t, 10, 1, -1> signed_integer_parser;
 // A real number (see read_real) held as T: double for a real value, float
 // for a single real.
 template <typename T>
-struct real_number_parser : classic::parser<real_number_parser<T> >
+struct real_number_reader
 {
-    typedef real_number_parser<T> self_t;
+    typedef T result_t;
 
     template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, T>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, T& value) const
     {
         scan.skip(scan);
         iterator_t const start = scan.first;
-        T value;
         if (!read_real(scan.first, scan.last, value))
-            return scan.no_match();
-        return scan.create_match(std::size_t(scan.first - start), value, start, scan.first);
+            return -1;
+        return scan.first - start;
     }
 };
+
+template <typename T>
+using real_number_parser = classic::functor_parser<real_number_reader<T> >;
 
 typedef real_number_parser<double> real_value_parser;
 typedef real_number_parser<float> single_real_parser;
@@ -62,41 +59,37 @@ typedef real_number_parser<float> single_real_parser;
 // opening quote or precedes the closing one; whitespace inside stays, line
 // breaks included. There is no escape. Bytes are not decoded: the value is
 // a view into the document.
-struct quoted_string_parser : classic::parser<quoted_string_parser>
+struct quoted_string_reader
 {
-    typedef quoted_string_parser self_t;
+    typedef std::string_view result_t;
 
     template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, std::string_view>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, std::string_view& value) const
     {
         scan.skip(scan);
         iterator_t const start = scan.first;
         iterator_t const last = scan.last;
         if (start == last || *start != '"')
-            return scan.no_match();
+            return -1;
         iterator_t const text = start + 1;
         iterator_t const close = static_cast<iterator_t>(std::memchr(text, '"', std::size_t(last - text)));
         if (!close) {
             // The body runs to the end of the document; the closing quote
             // is looked for there and not found.
             scan.first = last;
-            return scan.no_match();
+            return -1;
         }
         iterator_t value_begin = skip_space(text, close);
         iterator_t value_end = close;
         while (value_end != value_begin && is_mqo_space(value_end[-1]))
             --value_end;
         scan.first = close + 1;
-        std::string_view const value(value_begin, std::size_t(value_end - value_begin));
-        return scan.create_match(std::size_t(scan.first - start), value, start, scan.first);
+        value = std::string_view(value_begin, std::size_t(value_end - value_begin));
+        return scan.first - start;
     }
 };
+
+typedef classic::functor_parser<quoted_string_reader> quoted_string_parser;
 
 // A list of up to N values of one kind and how many were read. Entries from
 // `count` on were not read: they hold T() and must not be used.
@@ -115,23 +108,15 @@ struct bounded_list
 // not even one element can be read, the up to 20 bytes where it was expected
 // are echoed to the console and the list does not match.
 template <typename T, std::size_t N, typename ElementT>
-struct vector_parser : classic::parser<vector_parser<T, N, ElementT> >
+struct vector_reader
 {
-    typedef vector_parser<T, N, ElementT> self_t;
-    typedef bounded_list<T, N> list_t;
+    typedef bounded_list<T, N> result_t;
 
     template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, list_t>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, result_t& list) const
     {
         iterator_t const start = scan.first;
         iterator_t end_of_last = start;
-        list_t list;
         while (list.count < N) {
             auto hit = element.parse(scan);
             if (!hit)
@@ -143,14 +128,17 @@ struct vector_parser : classic::parser<vector_parser<T, N, ElementT> >
             scan.first = start;
             scan.skip(scan);
             echo_unreadable(scan.first, scan.last);
-            return scan.no_match();
+            return -1;
         }
         scan.first = end_of_last;
-        return scan.create_match(std::size_t(end_of_last - start), list, start, end_of_last);
+        return end_of_last - start;
     }
 
     ElementT element;
 };
+
+template <typename T, std::size_t N, typename ElementT>
+using vector_parser = classic::functor_parser<vector_reader<T, N, ElementT> >;
 
 typedef bounded_list<double, 3> real_triple;
 typedef bounded_list<double, 4> real_quadruple;
@@ -166,25 +154,18 @@ typedef boost::shared_ptr<attribute_value const> attribute_holder;
 // Matches exactly when its element matches; its value is a new shared holder
 // of the element's value.
 template <typename ElementT>
-struct return_heap_parser : classic::parser<return_heap_parser<ElementT> >
+struct heap_reader
 {
-    typedef return_heap_parser<ElementT> self_t;
+    typedef attribute_holder result_t;
 
     template <typename ScannerT>
-    struct result
+    std::ptrdiff_t operator()(ScannerT const& scan, attribute_holder& holder) const
     {
-        typedef typename classic::match_result<ScannerT, attribute_holder>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
-    {
-        iterator_t const start = scan.first;
         auto hit = element.parse(scan);
         if (!hit)
-            return scan.no_match();
-        attribute_holder holder(new attribute_value(to_attribute(hit.value())));
-        return scan.create_match(hit.length(), holder, start, scan.first);
+            return -1;
+        holder.reset(new attribute_value(to_attribute(hit.value())));
+        return hit.length();
     }
 
     ElementT element;
@@ -194,6 +175,9 @@ private:
     static V const& to_attribute(V const& value) { return value; }
     static std::string to_attribute(std::string_view value) { return std::string(value); }
 };
+
+template <typename ElementT>
+using return_heap_parser = classic::functor_parser<heap_reader<ElementT> >;
 
 // The value rule of a keyword-table entry: reads the keyword's value into a
 // fresh holder.

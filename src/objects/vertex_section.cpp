@@ -11,32 +11,26 @@ namespace MQO {
 namespace {
 
 // Four bytes, a little-endian IEEE single, with no whitespace skipping.
-struct binary_float_parser : classic::parser<binary_float_parser>
+struct binary_float_reader
 {
-    typedef binary_float_parser self_t;
+    typedef float result_t;
 
     template <typename ScannerT>
-    struct result
-    {
-        typedef typename classic::match_result<ScannerT, float>::type type;
-    };
-
-    template <typename ScannerT>
-    typename classic::parser_result<self_t, ScannerT>::type parse(ScannerT const& scan) const
+    std::ptrdiff_t operator()(ScannerT const& scan, float& value) const
     {
         iterator_t const start = scan.first;
         if (scan.last - start < 4)
-            return scan.no_match();
+            return -1;
         unsigned char const* const b = reinterpret_cast<unsigned char const*>(start);
         std::uint32_t const bits = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
                                    std::uint32_t(b[3]) << 24;
-        float value;
         std::memcpy(&value, &bits, sizeof value);
         scan.first = start + 4;
-        return scan.create_match(4, value, start, scan.first);
+        return 4;
     }
 };
 
+typedef classic::functor_parser<binary_float_reader> binary_float_parser;
 typedef vector_parser<float, 3, binary_float_parser> binary_vertex_parser;
 
 // The binary data is read byte for byte, without whitespace skipping.
