@@ -13,7 +13,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 INSIDE = """
 import sys, time, os, json
-sys.path[:0] = [%(build)r, %(hosts)r, %(bench)r]
+sys.path[:0] = [%(build)r, %(hosts)r, %(common)r, %(bench)r]
 import bpy
 bpy.ops.wm.read_factory_settings(use_empty=True)
 what, document, out = sys.argv[sys.argv.index("--") + 1:]
@@ -35,7 +35,8 @@ def inside_blender(what, document, folder):
     script = os.path.join(folder, "inside.py")
     with open(script, "w") as f:
         f.write(INSIDE % {"build": os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build")),
-                          "hosts": os.path.join(ROOT, "hosts", "bpy"), "bench": HERE})
+                          "hosts": os.path.join(ROOT, "hosts", "bpy"),
+                          "common": os.path.join(ROOT, "hosts", "common"), "bench": HERE})
     out = os.path.join(folder, "result.json")
     subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--",
                     what, document, out], check=True, capture_output=True)

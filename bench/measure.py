@@ -26,7 +26,7 @@ def main():
     host, what, document = sys.argv[1:4]
     build = os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build"))
     folder = os.path.join(ROOT, "hosts", "memory") if host == "memory" else os.path.join(HERE, "minimal_host")
-    sys.path[:0] = [build, folder, HERE]
+    sys.path[:0] = [build, folder, os.path.join(ROOT, "hosts", "common"), HERE]
     import Blender  # noqa: F401
     import Mivka
     import pymqo

@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     Py_InitializeEx(0);
     python::object const sys = python::import("sys");
     sys.attr("path").attr("insert")(0, MIVKA_HOST_DIR);
+    sys.attr("path").attr("insert")(0, MIVKA_HOST_DIR "/../common");
     python::object const blender = python::import("Blender");
     reset_host = blender.attr("reset");
     // No bar on a terminal while fuzzing.

@@ -18,7 +18,7 @@ DATA = Path(__file__).resolve().parent / "data"
 # nor valgrind can load that build.
 SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
 
-for folder in (BUILD, ROOT / "hosts" / "memory", ROOT / "tools"):
+for folder in (BUILD, ROOT / "hosts" / "memory", ROOT / "hosts" / "common", ROOT / "tools"):
     if str(folder) not in sys.path:
         sys.path.insert(0, str(folder))
 

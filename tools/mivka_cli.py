@@ -7,9 +7,7 @@ import math
 import os
 import sys
 
-sys.path.append(os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "hosts", "common"))
-
-from blender24.names import decode_name  # noqa: E402
+from blender24.names import decode_name
 
 TEXTURE_KINDS = ("ColorMap", "NormalMap", "AlphaMap")
 _KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap", "bump": "NormalMap",
@@ -210,13 +208,14 @@ def outside_lines(document, files):
 def scene_data():
     """Everything the in-memory host holds, as plain JSON-ready data."""
     import Blender
-    from Blender._store import store
+
+    made = Blender.datablocks()
 
     def index_of(items):
         return {id(item): i for i, item in enumerate(items)}
 
-    materials, textures, images = index_of(store.materials), index_of(store.textures), index_of(store.images)
-    meshes, objects = index_of(store.meshes), index_of(store.objects)
+    materials, textures, images = index_of(made["materials"]), index_of(made["textures"]), index_of(made["images"])
+    meshes, objects = index_of(made["meshes"]), index_of(made["objects"])
     scene = Blender.Scene.getCurrent()
 
     def name(item):
@@ -253,18 +252,18 @@ def scene_data():
             "parent": objects.get(id(obj.parent)) if obj.parent is not None else None,
             "mesh": meshes.get(id(obj.getData(0, 1))) if obj.getData(0, 1) is not None else None,
             "in_scene": obj in scene.objects,
-        } for obj in store.objects],
-        "meshes": [mesh_data(m) for m in store.meshes],
+        } for obj in made["objects"]],
+        "meshes": [mesh_data(m) for m in made["meshes"]],
         "materials": [{
             "name": name(m), "rgb": [_round(c) for c in m.rgbCol], "alpha": _round(m.alpha),
             "ref": _round(m.ref), "amb": _round(m.amb), "emit": _round(m.emit), "spec": _round(m.spec),
             "hardness": m.hard, "spec_shader": m.specShader,
             "textures": [texture_slot(i, t) for i, t in enumerate(m.getTextures()) if t is not None],
-        } for m in store.materials],
+        } for m in made["materials"]],
         "textures": [{"name": decode_name(t.name), "type": t.type,
                       "image": images.get(id(t.image)) if t.image is not None else None,
-                      "image_flags": list(t.imageFlags)} for t in store.textures],
-        "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in store.images],
+                      "image_flags": list(t.imageFlags)} for t in made["textures"]],
+        "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in made["images"]],
     }
 
 

@@ -7,11 +7,8 @@ corner is a triangle), and so is a face left with fewer than three corners
 or still repeating a vertex: Blender cannot hold it."""
 
 import os
-import sys
 
-sys.path.append(os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "hosts", "common"))
-
-from blender24.names import decode_name  # noqa: E402
+from blender24.names import decode_name
 
 
 def _face(material, corners):

@@ -157,7 +157,7 @@ def test_proj_angle_before_any_proj_type_does_nothing(tmp_path):
     # life of the module.
     path = tmp_path / "doc.mqo"
     path.write_bytes((HEAD + 'Material 1 {\n"m" proj_angle(10 20 30)\n}\n').encode())
-    script = ("import sys; sys.path[:0] = [%r, %r]; import Blender, Mivka; Mivka.readmqo(%r); "
-              "print(len(Blender.Object.Get()))" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(path)))
+    script = ("import sys; sys.path[:0] = [%r, %r, %r]; import Blender, Mivka; Mivka.readmqo(%r); "
+              "print(len(Blender.Object.Get()))" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"), str(path)))
     done = subprocess.run([sys.executable, "-c", script], capture_output=True, check=True)
     assert done.stdout.endswith(b"\n0\n")

@@ -90,12 +90,12 @@ import os, sys
 if os.getuid() == 0:
     os.setgid(65534)
     os.setuid(65534)
-sys.path[:0] = [%r, %r]
+sys.path[:0] = [%r, %r, %r]
 import Blender, Mivka
 Blender.Registry.SetKey("Mivka", {"ColorMap": sys.argv[2]})
 Mivka.readmqo(sys.argv[1])
 print(len(Blender.Scene.getCurrent().objects))
-""" % (str(BUILD), str(ROOT / "hosts" / "memory"))
+""" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"))
 
 
 def test_a_texture_in_a_folder_we_may_not_search_is_not_found():

@@ -12,7 +12,7 @@ from conftest import BUILD, HEAD, ROOT, SANITIZED
 MIB = 1 << 20
 SCRIPT = """
 import sys
-sys.path[:0] = [%r, %r]
+sys.path[:0] = [%r, %r, %r]
 import Blender, Mivka
 try:
     Mivka.readmqo(sys.argv[1])
@@ -20,7 +20,7 @@ except IndexError:
     pass
 objects = Blender.Object.Get()
 print(len(objects), sum(len(o.getData(0, 1).verts) for o in objects if o.getData(0, 1)), file=sys.stderr)
-""" % (str(BUILD), str(ROOT / "hosts" / "memory"))
+""" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"))
 
 
 def convert_apart(path):

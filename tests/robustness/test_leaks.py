@@ -56,9 +56,9 @@ def test_valgrind_finds_no_block_lost_by_the_module(tmp_path):
     (tmp_path / "t.png").write_bytes(PNG)
     path = tmp_path / "doc.mqo"
     path.write_bytes(document_text(vertices=30))
-    script = ("import sys; sys.path[:0] = [%r, %r]; import Blender, Mivka\n"
+    script = ("import sys; sys.path[:0] = [%r, %r, %r]; import Blender, Mivka\n"
               "for _ in range(3):\n    Mivka.readmqo(%r); Blender.reset()\n"
-              % (str(BUILD), str(ROOT / "hosts" / "memory"), str(path)))
+              % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"), str(path)))
     done = subprocess.run(
         ["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
          "--errors-for-leak-kinds=definite", "--error-exitcode=99", "--num-callers=40",

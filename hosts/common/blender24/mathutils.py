@@ -8,7 +8,7 @@ in degrees.
 
 import math
 
-__all__ = ["Vector", "Matrix", "Euler", "TranslationMatrix", "RotationMatrix", "ScaleMatrix"]
+__all__ = ["Vector", "Matrix", "Euler", "TranslationMatrix"]
 
 
 def _floats(values, what):
@@ -129,11 +129,6 @@ class Matrix:
     def copy(self):
         return Matrix._of(self.rows())
 
-    def identity(self):
-        n = len(self._rows)
-        self._rows = [[1.0 if i == j else 0.0 for j in range(n)] for i in range(n)]
-        return self
-
     def resize4x4(self):
         """Grows the matrix in place to 4x4, padding with the identity, and returns it."""
         n = len(self._rows)
@@ -143,13 +138,6 @@ class Matrix:
                 rows[i][j] = self._rows[i][j]
         self._rows = rows
         return self
-
-    def transpose(self):
-        self._rows = [list(c) for c in zip(*self._rows)]
-        return self
-
-    def determinant(self):
-        return _determinant(self._rows)
 
     def invert(self):
         """Inverts the matrix in place and returns it; a singular matrix raises ValueError."""
@@ -192,17 +180,6 @@ def _extend(values, size):
     if len(values) != size:
         raise AttributeError("vector and matrix sizes do not match")
     return values
-
-
-def _determinant(rows):
-    n = len(rows)
-    if n == 1:
-        return rows[0][0]
-    if n == 2:
-        return rows[0][0] * rows[1][1] - rows[0][1] * rows[1][0]
-    return sum(
-        (-1) ** j * rows[0][j] * _determinant([r[:j] + r[j + 1:] for r in rows[1:]]) for j in range(n)
-    )
 
 
 def _inverse(rows):
@@ -267,18 +244,4 @@ def TranslationMatrix(vector):
         raise TypeError("TranslationMatrix(): expects a 3 or 4 component vector")
     m = Matrix()
     m._rows[3][0:3] = [float(x) for x in v[:3]]
-    return m
-
-
-def RotationMatrix(angle, size, axis):
-    """A rotation by `angle` degrees about axis "x", "y" or "z", of size 2, 3 or 4."""
-    e = {"x": (angle, 0, 0), "y": (0, angle, 0), "z": (0, 0, angle)}[axis.lower()]
-    m = Euler(e).toMatrix()
-    return m.resize4x4() if size == 4 else m
-
-
-def ScaleMatrix(factor, size):
-    m = Matrix(*[[float(factor) if i == j else 0.0 for j in range(size)] for i in range(size)])
-    if size == 4:
-        m._rows[3][3] = 1.0
     return m

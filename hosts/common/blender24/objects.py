@@ -40,9 +40,6 @@ class Object:
             return None
         return self._data.name if name_only else self._data
 
-    def getParent(self):
-        return self.parent
-
     def _children(self, objects):
         """The objects of a makeParent call, checked: a list of objects none
         of which is this one or one of its ancestors."""

@@ -11,9 +11,6 @@ class Image:
         self.name = name
         self.filename = filename
 
-    def getName(self):
-        return self.name
-
     def getFilename(self):
         return self.filename
 

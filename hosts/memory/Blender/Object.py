@@ -9,18 +9,10 @@ from ._store import get_named, store
 class Object(objects.Object):
     mesh_type = NMesh.NMesh
 
-    matrixWorld = objects.Object.matrix
-
-    def getMatrix(self, space="worldspace"):
-        return self._matrix.copy()
-
     def makeParent(self, children, noninverse=0, fast=0):
         """Makes every object of the list a child of this one; world positions stay."""
         for child in self._children(children):
             child._set_parent(self)
-
-    def clrParent(self, mode=0, fast=0):
-        self._set_parent(None)
 
 
 def New(kind, name=None):

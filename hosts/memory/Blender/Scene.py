@@ -19,16 +19,6 @@ class Scene:
         self.objects.append(obj)
         self._linked.add(id(obj))
 
-    def unlink(self, obj):
-        if id(obj) not in self._linked:
-            return False
-        self.objects.remove(obj)
-        self._linked.discard(id(obj))
-        return True
-
-    def getChildren(self):
-        return list(self.objects)
-
     def __repr__(self):
         return "[Scene %r]" % (self.name,)
 

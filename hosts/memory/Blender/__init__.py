@@ -4,19 +4,15 @@ It offers the modules and operations that the Mivka importer drives and
 keeps everything they make in memory, so that a conversion can be looked at
 afterwards: `Scene.getCurrent().objects`, `Material.Get()`, ... Names and
 file names are kept exactly as given (bytes when they come from a document).
+Import it with this folder's parent and the folder of the shared package
+blender24 (hosts/common) on sys.path.
 """
-
-import os
-import sys
-
-_COMMON = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "common")
-if os.path.isdir(_COMMON) and _COMMON not in sys.path:
-    sys.path.append(_COMMON)
 
 from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene
 from ._store import store as _store
 
-__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "reset"]
+__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "reset",
+           "datablocks"]
 
 
 def reset(registry=False):
@@ -24,3 +20,11 @@ def reset(registry=False):
     _store.clear()
     if registry:
         Registry._records.clear()
+
+
+def datablocks():
+    """Everything made so far, in the order it was made: a dictionary of the
+    lists "materials", "textures", "images", "meshes", "objects" and
+    "scenes" (copies; the datablocks themselves are the host's)."""
+    return {kind: list(getattr(_store, kind)) for kind in ("materials", "textures", "images", "meshes", "objects",
+                                                              "scenes")}
