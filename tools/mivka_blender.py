@@ -157,7 +157,13 @@ def main(argv):
     parser.add_argument("--snapshot", help="write a description of the scene (per document with --each)")
     parser.add_argument("--each", action="store_true")
     parser.add_argument("--reopen", action="store_true", help="describe the saved .blend as reopened")
+    parser.add_argument("--per-call", action="store_true",
+                        help="build meshes call by call, as a host without whole-mesh buffers would (for tests)")
     arguments = parser.parse_args(argv)
+    if arguments.per_call:
+        import Blender
+
+        Blender.NMesh.NMesh.putBuffers = None
 
     snapshots = {}
     from mivka_cli import ConversionFailed

@@ -7,7 +7,9 @@
 #include "document/sink.hpp"
 #include "host/host.hpp"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace MQO {
@@ -56,7 +58,31 @@ private:
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
 
+    // A mesh gathered whole, for a host whose meshes take it in one call
+    // (putBuffers): no host object per vertex, face or corner.
+    struct Gathered
+    {
+        std::vector<double> vertices;          // x, y, z in the host's axes, scaled
+        std::vector<std::int32_t> counts;      // corners per face
+        std::vector<std::int32_t> corners;     // vertex numbers, each face's reversed
+        std::vector<float> uv;                 // u, v per corner (v flipped), 0 where a face has none
+        std::vector<std::uint8_t> colours;     // r, g, b, a per corner, white where a face has none
+        std::vector<std::int32_t> materials;   // the mesh's material slot per face
+        std::vector<std::int32_t> edges;       // vertex pairs
+        std::vector<std::pair<std::int32_t, std::int32_t> > slots;  // document material, mesh slot
+        bool some_uv = false;
+        bool some_colours = false;
+    };
+
+    void gather_face(Face const& line, std::size_t corners);
+    std::uint32_t checked_vertex(std::uint32_t number) const;
+    std::int32_t gathered_slot(std::int32_t number);
+    void put_gathered();
+
     std::string document_folder_;
+    std::size_t material_count_ = 0;
+    HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it
+    Gathered gathered_;
     double scale_ = 1.0;
     HostObject materials_;  // host list of the document's materials, in order
     HostObject material_;   // the material being read

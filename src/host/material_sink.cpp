@@ -105,6 +105,7 @@ void HostSink::begin_material(std::string_view name)
 void HostSink::end_material()
 {
     materials_.attr("append")(material_);
+    ++material_count_;
 }
 
 // By the class of the tag, tested in the order integer, real, text, vector;

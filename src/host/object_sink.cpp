@@ -34,6 +34,19 @@ void HostSink::begin_object(std::string_view name)
     object_ = host::blender("Object").attr("New")("Mesh", name_bytes);
     mesh_ = host::blender("NMesh").attr("New")(name_bytes);
     objects_.push_back(object_);
+    // A host whose meshes take whole arrays gets each mesh in one call.
+    static PyObject* const put_buffers = host::name("putBuffers");
+    put_buffers_ = HostObject();
+    gathered_ = Gathered();
+    if (PyObject* const found = PyObject_GetAttr(mesh_.ptr(), put_buffers)) {
+        HostObject const method = host::take(found);
+        if (PyCallable_Check(method.ptr()))
+            put_buffers_ = method;
+    } else if (PyErr_ExceptionMatches(PyExc_AttributeError)) {
+        PyErr_Clear();
+    } else {
+        python::throw_error_already_set();
+    }
 }
 
 void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const& value)
@@ -81,6 +94,11 @@ void HostSink::begin_vertices()
 // factor; each vertex goes to the end of the mesh's vertex list.
 void HostSink::vertex(float x, float y, float z)
 {
+    if (put_buffers_) {
+        gathered_.vertices.insert(gathered_.vertices.end(),
+                                  {double(x) * scale_, -(double(z) * scale_), double(y) * scale_});
+        return;
+    }
     static PyObject* const verts = host::name("verts");
     static PyObject* const append = host::name("append");
     HostObject const vertex = host::call(vert_, host::number(double(x) * scale_), host::number(-(double(z) * scale_)),
@@ -90,11 +108,15 @@ void HostSink::vertex(float x, float y, float z)
 
 std::size_t HostSink::vertex_count()
 {
+    if (put_buffers_)
+        return gathered_.vertices.size() / 3;
     return host_count(mesh_.attr("verts"));
 }
 
 void HostSink::begin_faces()
 {
+    if (put_buffers_)
+        return;
     face_class_ = host::blender("NMesh").attr("Face");
     vertex_list_ = python::list(mesh_.attr("verts"));
 }
@@ -113,6 +135,12 @@ HostObject HostSink::vertex_at(std::uint32_t number) const
 
 void HostSink::edge(std::uint32_t first, std::uint32_t second)
 {
+    if (put_buffers_) {
+        std::int32_t const a = std::int32_t(checked_vertex(second));
+        std::int32_t const b = std::int32_t(checked_vertex(first));
+        gathered_.edges.insert(gathered_.edges.end(), {a, b});
+        return;
+    }
     static PyObject* const add_edge_name = host::name("addEdge");
     host::call_method(mesh_, add_edge_name, vertex_at(second), vertex_at(first));
 }
@@ -121,6 +149,10 @@ void HostSink::edge(std::uint32_t first, std::uint32_t second)
 // flipped) and colours, both in the reversed corner order.
 void HostSink::face(Face const& line, std::size_t corners)
 {
+    if (put_buffers_) {
+        gather_face(line, corners);
+        return;
+    }
     static PyObject* const append_name = host::name("append");
     static PyObject* const faces_name = host::name("faces");
     HostObject const face = host::call(face_class_);
@@ -179,8 +211,61 @@ void HostSink::set_material(HostObject const& face, std::int32_t number)
                         host::call_method(host::attribute(mesh_, materials_name), index_name, material));
 }
 
+// A vertex number of the mesh being gathered; one beyond its vertices is
+// the host's lookup error, as a lookup in the vertex list would raise.
+std::uint32_t HostSink::checked_vertex(std::uint32_t number) const
+{
+    if (number >= gathered_.vertices.size() / 3) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        python::throw_error_already_set();
+    }
+    return number;
+}
+
+// The mesh slot of a document material, added to the mesh on its first use
+// there, as the per-call path adds it.
+std::int32_t HostSink::gathered_slot(std::int32_t number)
+{
+    for (auto const& slot : gathered_.slots) {
+        if (slot.first == number)
+            return slot.second;
+    }
+    if (std::size_t(number) >= material_count_) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        python::throw_error_already_set();
+    }
+    static PyObject* const add_material = host::name("addMaterial");
+    host::call_method(mesh_, add_material, HostObject(materials_[number]));
+    std::int32_t const slot = std::int32_t(gathered_.slots.size());
+    gathered_.slots.emplace_back(number, slot);
+    return slot;
+}
+
+void HostSink::gather_face(Face const& line, std::size_t corners)
+{
+    Gathered& g = gathered_;
+    for (std::size_t i = corners; i-- > 0;)
+        g.corners.push_back(std::int32_t(checked_vertex(line.vertex_indices[i])));
+    g.materials.push_back(line.material_number >= 0 ? gathered_slot(line.material_number) : 0);
+    bool const uv = line.uv_for(corners);
+    bool const colours = line.colours_for(corners);
+    for (std::size_t i = corners; i-- > 0;) {
+        g.uv.push_back(uv ? line.uv_values[2 * i] : 0.0f);
+        g.uv.push_back(uv ? float(1.0 - double(line.uv_values[2 * i + 1])) : 0.0f);
+        std::uint32_t const packed = colours ? line.colour_values[i] : 0xFFFFFFFFu;
+        g.colours.insert(g.colours.end(), {std::uint8_t(packed & 0xFF), std::uint8_t(packed >> 8 & 0xFF),
+                                           std::uint8_t(packed >> 16 & 0xFF), std::uint8_t(packed >> 24 & 0xFF)});
+    }
+    g.counts.push_back(std::int32_t(corners));
+}
+
 void HostSink::end_faces(bool some_uv, bool some_colours)
 {
+    if (put_buffers_) {
+        gathered_.some_uv = some_uv;
+        gathered_.some_colours = some_colours;
+        return;
+    }
     if (some_uv)
         mesh_.attr("hasFaceUV")(1);
     if (some_colours)
@@ -189,12 +274,41 @@ void HostSink::end_faces(bool some_uv, bool some_colours)
 
 std::size_t HostSink::face_count()
 {
+    if (put_buffers_)
+        return gathered_.counts.size();
     return host_count(mesh_.attr("faces"));
+}
+
+namespace {
+
+template <typename T>
+HostObject buffer_of(std::vector<T> const& values)
+{
+    return host::take(PyBytes_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
+                                                Py_ssize_t(values.size() * sizeof(T))));
+}
+
+}  // namespace
+
+// The gathered mesh in one call: vertices (doubles), corner counts, corners,
+// texture coordinates and colours (or None when no face had them), material
+// slots per face and edges (32-bit integers), as bytes in the machine's order.
+void HostSink::put_gathered()
+{
+    Gathered& g = gathered_;
+    HostObject const none;
+    host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
+               g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
+               buffer_of(g.materials), buffer_of(g.edges));
+    g = Gathered();
 }
 
 void HostSink::end_object()
 {
-    mesh_.attr("update")();
+    if (put_buffers_)
+        put_gathered();
+    else
+        mesh_.attr("update")();
     object_.attr("link")(mesh_);
     host::blender("Scene").attr("getCurrent")().attr("link")(object_);
 }

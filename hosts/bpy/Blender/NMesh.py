@@ -72,6 +72,23 @@ class NMesh(MeshFlags):
         write_mesh(self)
         return 1
 
+    def putBuffers(self, vertices, counts, corners, uv, colours, materials, edges):
+        """The whole mesh at once, instead of vertices, faces and edges added
+        one by one and written at update(): vertex coordinates (doubles, x y
+        z after each other), corners per face and the faces' vertex numbers
+        (32-bit integers), texture coordinates (u v per corner, 32-bit
+        floats) and colours (r g b a bytes per corner), each None when no
+        face has them, each face's material slot and the edges as vertex
+        pairs (32-bit integers); all in the machine's byte order."""
+        import numpy
+
+        write_arrays(self, numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
+                     numpy.frombuffer(corners, dtype=numpy.int32),
+                     None if uv is None else numpy.frombuffer(uv, dtype=numpy.float32),
+                     None if colours is None else numpy.frombuffer(colours, dtype=numpy.uint8),
+                     numpy.frombuffer(materials, dtype=numpy.int32),
+                     numpy.frombuffer(edges, dtype=numpy.int32).reshape(-1, 2))
+
     def transform(self, matrix, recalc_normals=0):
         """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix."""
         self.mesh.transform(Mathutils.to_blender(matrix))
@@ -118,29 +135,50 @@ def polygons(corners, lengths):
 
 
 def write_mesh(source):
-    """Everything the mesh gathered, written with whole-array assignments."""
+    """Everything the mesh gathered face by face, written with whole-array
+    assignments."""
+    import numpy
+
+    flatten = chain.from_iterable
+    verts, faces = source.verts, source.faces
+    number = dict(zip(map(id, verts), range(len(verts)))).__getitem__
+    lengths = numpy.fromiter(map(len, faces), dtype=numpy.int32, count=len(faces))
+    corners = numpy.fromiter(map(number, map(id, flatten(faces))), dtype=numpy.int32, count=int(lengths.sum()))
+    uv = colours = None
+    if source._face_uv:
+        missing = [(0.0, 0.0)] * 4
+        uv = numpy.fromiter(flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)]
+                                            for f in faces)), dtype=numpy.float32, count=2 * len(corners))
+    if source._vertex_colours:
+        white = [WHITE] * 4
+        colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
+                                                    for f in faces)), dtype=numpy.uint8)
+    write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
+                 numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),
+                 numpy.array([(number(id(e.v1)), number(id(e.v2))) for e in source.edges],
+                             dtype=numpy.int32).reshape(-1, 2))
+
+
+def write_arrays(source, vertices, lengths, corners, uv, colours, material_index, edges):
+    """A whole mesh into the Blender mesh: vertex coordinates (doubles, x y z
+    after each other), corners per face, the faces' vertex numbers, texture
+    coordinates (u v per corner) and colours (r g b a bytes per corner) or
+    None, each face's material slot and the edges as vertex pairs."""
     import numpy
 
     mesh = source.mesh
     mesh.clear_geometry()
-    flatten = chain.from_iterable
-    verts, faces = source.verts, source.faces
-    number = dict(zip(map(id, verts), range(len(verts)))).__getitem__
-
-    lengths = numpy.fromiter(map(len, faces), dtype=numpy.int32, count=len(faces))
-    corners = numpy.fromiter(map(number, map(id, flatten(faces))), dtype=numpy.int32, count=int(lengths.sum()))
     kept, kept_corners, kept_lengths = polygons(corners, lengths)
     kept_starts = numpy.zeros(len(kept_lengths), dtype=numpy.int32)
     numpy.cumsum(kept_lengths[:-1], out=kept_starts[1:])
 
-    mesh.vertices.add(len(verts))
+    mesh.vertices.add(len(vertices) // 3)
     with numpy.errstate(over="ignore"):
-        co = numpy.frombuffer(b"".join(verts), dtype=numpy.float64).astype(numpy.float32)
-    mesh.vertices.foreach_set("co", co)
-    edges = [(number(id(e.v1)), number(id(e.v2))) for e in source.edges if e.v1 is not e.v2]
-    if edges:
+        mesh.vertices.foreach_set("co", vertices.astype(numpy.float32))
+    edges = edges[edges[:, 0] != edges[:, 1]]  # a vertex joined to itself is no edge
+    if len(edges):
         mesh.edges.add(len(edges))
-        mesh.edges.foreach_set("vertices", numpy.array(edges, dtype=numpy.int32).ravel())
+        mesh.edges.foreach_set("vertices", edges.ravel())
     mesh.loops.add(int(kept_lengths.sum()))
     mesh.loops.foreach_set("vertex_index", corners[kept_corners])
     mesh.polygons.add(len(kept_lengths))
@@ -154,22 +192,16 @@ def write_mesh(source):
     for material in materials:
         mesh.materials.append(material.material)
     if len(kept_lengths) and materials:
-        index = numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces))[kept]
+        index = numpy.array(material_index, dtype=numpy.int64)[kept]
         index[(index >= MATERIAL_SLOTS) & (index < len(source.materials))] = MATERIAL_SLOTS - 1
         index[(index < 0) | (index >= len(materials))] = 0
         mesh.polygons.foreach_set("material_index", index.astype(numpy.int32))
-    if source._face_uv and len(kept_lengths):
-        missing = [(0.0, 0.0)] * 4
-        uv = numpy.fromiter(flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)]
-                                            for f in faces)), dtype=numpy.float32, count=2 * len(corners))
+    if uv is not None and len(kept_lengths):
         layer = mesh.uv_layers.new(name="UVMap")
         layer.data.foreach_set("uv", uv.reshape(-1, 2)[kept_corners].ravel())
-    if source._vertex_colours and len(kept_lengths):
-        white = [WHITE] * 4
-        channels = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
-                                                     for f in faces)), dtype=numpy.uint8)
+    if colours is not None and len(kept_lengths):
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
-        unit = channels.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
+        unit = colours.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
