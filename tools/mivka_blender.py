@@ -29,11 +29,11 @@ def empty_scene():
     bpy.ops.wm.read_factory_settings(use_empty=True)
 
 
-def convert(document, scale=None, texture_dirs=()):
+def convert(document, scale=None, texture_dirs=(), strict=False):
     """Whether the whole document was read."""
     from mivka_cli import convert as convert_with_host
 
-    whole = convert_with_host(document, scale, texture_dirs, fresh=True)
+    whole = convert_with_host(document, scale, texture_dirs, fresh=True, strict=strict)
     bpy.context.view_layer.update()
     return whole
 
@@ -154,6 +154,7 @@ def main(argv):
     parser.add_argument("--texture-dir", type=texture_dir, action="append", default=[])
     parser.add_argument("-o", "--output", action="append", default=[])
     parser.add_argument("--render")
+    parser.add_argument("--strict", action="store_true")
     parser.add_argument("--snapshot", help="write a description of the scene (per document with --each)")
     parser.add_argument("--each", action="store_true")
     parser.add_argument("--reopen", action="store_true", help="describe the saved .blend as reopened")
@@ -172,7 +173,7 @@ def main(argv):
     for document in arguments.documents:
         empty_scene()
         try:
-            if not convert(document, arguments.scale, arguments.texture_dir):
+            if not convert(document, arguments.scale, arguments.texture_dir, arguments.strict):
                 stopped.append(document)
         except Exception as failure:
             if arguments.each:  # noted, and the next document goes on

@@ -39,6 +39,10 @@ def parse_arguments(argv):
                         help="folder in which to look for texture files that are not found as written; "
                              "KIND is ColorMap (tex), NormalMap (bump) or AlphaMap (alpha, aplane). "
                              "May be given once per kind")
+    parser.add_argument("--strict", action="store_true",
+                        help="read the document strictly as \"Format Text Ver 1.0\": without it, documents as "
+                             "Metasequoia 3 and 4 write them (Ver 1.1, their newer chunks, attributes and faces of "
+                             "more than four corners) are read too")
     parser.add_argument("--json", metavar="OUT.json",
                         help="also write the whole scene (every vertex, face, UV, colour and matrix) as JSON; "
                              "a number that is infinite or not a number is written as null")
@@ -70,6 +74,8 @@ def convert_in_blender(arguments):
     command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--"]
     if arguments.scale is not None:
         command += ["--scale", repr(arguments.scale)]
+    if arguments.strict:
+        command += ["--strict"]
     for kind, folder in arguments.texture_dir:
         command += ["--texture-dir", "%s=%s" % (kind, folder)]
     for output in arguments.output:
@@ -123,12 +129,13 @@ class _ConsoleWatch:
         return False
 
 
-def convert(path, scale=None, texture_dirs=(), fresh=False):
+def convert(path, scale=None, texture_dirs=(), fresh=False, strict=False):
     """Runs readmqo on `path` against whichever host package `Blender` is;
     raises ConversionFailed when nothing was converted, and answers whether
     the whole document was read (False after "Stopped reading at line").
     With `fresh`, the settings of earlier runs are dropped from a registry
-    that persists."""
+    that persists. Documents as Metasequoia 3 and 4 write them are read
+    unless `strict`."""
     import Blender
     import Mivka
 
@@ -136,6 +143,7 @@ def convert(path, scale=None, texture_dirs=(), fresh=False):
     if fresh:
         for key in ("Scale",) + TEXTURE_KINDS:
             record.pop(key, None)
+    record["Extended"] = not strict
     if scale is not None:
         record["Scale"] = scale
     for kind, folder in texture_dirs:
@@ -162,7 +170,8 @@ def convert(path, scale=None, texture_dirs=(), fresh=False):
     if not reports:
         raise ConversionFailed("cannot open %s" % path)
     if reports[-1] == "Error":
-        raise ConversionFailed("%s is not a Metasequoia text document of format 1.0" % path)
+        raise ConversionFailed("%s is not a Metasequoia text document of format %s" % (path, "1.0" if strict else
+                                                                                       "1.0 or 1.1"))
     return not console.stopped
 
 
@@ -310,7 +319,7 @@ def main(argv=None):
     if arguments.output or arguments.render:
         return convert_in_blender(arguments)
     try:
-        whole = convert(arguments.file, arguments.scale, arguments.texture_dir)
+        whole = convert(arguments.file, arguments.scale, arguments.texture_dir, strict=arguments.strict)
     except ConversionFailed as failure:
         sys.stdout.flush()
         print("mivka: %s" % failure, file=sys.stderr)

@@ -14,7 +14,7 @@ import os
 import sys
 
 import bpy
-from bpy.props import FloatProperty, StringProperty
+from bpy.props import BoolProperty, FloatProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
 _HERE = os.path.dirname(os.path.abspath(__file__))
@@ -47,11 +47,15 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
                                 subtype="DIR_PATH")
     alpha_maps: StringProperty(name="Alpha textures", description="Folder to look for alpha textures in",
                                subtype="DIR_PATH")
+    strict: BoolProperty(name="Format 1.0 only",
+                         description="Read documents strictly as format 1.0: no Metasequoia 3 and 4 documents, "
+                                     "reading stops at whatever that format does not have", default=False)
 
     def execute(self, context):
         Blender, Mivka = _load_mivka()
         record = Blender.Registry.GetKey("Mivka") or {}
         record["Scale"] = self.scale
+        record["Extended"] = not self.strict
         for key, folder in (("ColorMap", self.color_maps), ("NormalMap", self.normal_maps),
                             ("AlphaMap", self.alpha_maps)):
             if folder:

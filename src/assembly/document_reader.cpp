@@ -1,6 +1,7 @@
 #include "assembly/document_reader.hpp"
 
 #include "assembly/object_stage.hpp"
+#include "document/foreign.hpp"
 #include "document/header.hpp"
 #include "document/progress_parser.hpp"
 #include "materials/material_stage.hpp"
@@ -23,16 +24,30 @@ bool at_object_head(scanner_t const& scan)
 
 }  // namespace
 
+void skip_foreign_chunks(scanner_t const& scan, ExtendedSwitch& extended)
+{
+    while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && extended.on())
+        skip_foreign_line(scan, {});
+}
+
 bool read_document(scanner_t const& scan, DocumentSink& sink)
+{
+    ExtendedSwitch plain = ExtendedSwitch::fixed(false);
+    return read_document(scan, sink, plain);
+}
+
+bool read_document(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     reset_progress_total();
     skip_whitespace(scan);
-    if (!match_header(scan, [&](double fraction) { sink.progress(fraction); }))
+    if (!match_header(scan, [&](double fraction) { sink.progress(fraction); }, extended))
         return false;
+    skip_foreign_chunks(scan, extended);
     MaterialParser const parser;
-    if (at_object_head(scan) || convert_materials(parser, scan, sink)) {
+    if (at_object_head(scan) || convert_materials(parser, scan, sink, extended)) {
+        skip_foreign_chunks(scan, extended);
         sink.begin_objects();
-        object_stage(scan, sink);
+        object_stage(scan, sink, extended);
     }
     return true;
 }

@@ -1,6 +1,9 @@
 #include "assembly/face_chunk.hpp"
 
 #include "assembly/face.hpp"
+#include "document/foreign.hpp"
+
+#include <vector>
 
 namespace MQO {
 
@@ -45,7 +48,75 @@ bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
     return true;
 }
 
-bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink)
+namespace {
+
+// Values up to a ")", each with its own whitespace skipping; false, with the
+// list as far as it came, when something else stands in the way.
+template <typename ElementT, typename T>
+bool read_list_to_close(scanner_t const& scan, ElementT const& element, std::vector<T>& values)
+{
+    for (;;) {
+        auto const hit = element.parse(scan);
+        if (!hit)
+            return bool(classic::ch_p(')').parse(scan));
+        values.push_back(hit.value());
+    }
+}
+
+// A face line of an extended document: the count, "V(" any number of
+// corners ")", then "M(", "UV(" and "COL(" in any order, and other parts
+// ("UID(...)", "N(...)", "CRS(...)") skipped.
+bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, Polygon& face)
+{
+    using namespace classic;
+    auto const line_count = unsigned_value_parser().parse(scan);
+    if (!line_count || !str_p("V(").parse(scan) ||
+        !read_list_to_close(scan, unsigned_value_parser(), face.vertex_indices) || face.vertex_indices.empty())
+        return false;
+    count = static_cast<std::int32_t>(line_count.value());
+    for (;;) {
+        bool const read = restore_on_failure(scan, [&] {
+            if (str_p("M(").parse(scan)) {
+                auto const hit = signed_integer_parser().parse(scan);
+                if (!hit || !ch_p(')').parse(scan))
+                    return false;
+                face.material_number = hit.value();
+                return true;
+            }
+            if (str_p("UV(").parse(scan)) {
+                face.uv_values.clear();
+                return face.has_uv = read_list_to_close(scan, single_real_parser(), face.uv_values);
+            }
+            if (str_p("COL(").parse(scan)) {
+                face.colour_values.clear();
+                return face.has_colours = read_list_to_close(scan, unsigned_value_parser(), face.colour_values);
+            }
+            return false;
+        });
+        if (!read && !skip_foreign_call(scan))
+            return true;
+    }
+}
+
+// The same face as a line of at most four corners.
+Face four_corner_face(Polygon const& line)
+{
+    Face face;
+    for (std::size_t i = 0; i < line.vertex_indices.size() && i < 4; ++i)
+        face.vertex_indices.values[face.vertex_indices.count++] = line.vertex_indices[i];
+    face.has_uv = line.has_uv && line.uv_values.size() <= 8;
+    for (std::size_t i = 0; face.has_uv && i < line.uv_values.size(); ++i)
+        face.uv_values.values[face.uv_values.count++] = line.uv_values[i];
+    face.has_colours = line.has_colours && line.colour_values.size() <= 4;
+    for (std::size_t i = 0; face.has_colours && i < line.colour_values.size(); ++i)
+        face.colour_values.values[face.colour_values.count++] = line.colour_values[i];
+    face.material_number = line.material_number;
+    return face;
+}
+
+}  // namespace
+
+bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     using namespace classic;
     if (!(str_p("face") >> signed_integer_parser() >> ch_p('{')).parse(scan))
@@ -61,8 +132,35 @@ bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink)
             break;
         Face line;
         std::int32_t count = 0;
-        if (!parse_face_line(scan, count, line))
-            break;
+        iterator_t const line_start = scan.first;
+        bool polygon_line = extended.known_on();
+        if (!polygon_line && !parse_face_line(scan, count, line)) {
+            // A line the plain rules cannot read: more than four corners,
+            // or parts they do not know ("}" ends the chunk as usual).
+            if (*line_start < '0' || *line_start > '9' || !extended.on())
+                break;
+            scan.first = line_start;
+            polygon_line = true;
+        }
+        if (polygon_line) {
+            Polygon polygon;
+            if (!parse_polygon_line(scan, count, polygon))
+                break;
+            if (count < 2 || std::size_t(count) > polygon.vertex_indices.size())
+                continue;
+            if (count > 4) {
+                std::size_t const corners = std::size_t(count);
+                sink.polygon(polygon, corners);
+                some_uv = some_uv || polygon.uv_for(corners);
+                some_colours = some_colours || polygon.colours_for(corners);
+                continue;
+            }
+            line = four_corner_face(polygon);
+        } else if (foreign_call_at(scan) && extended.on()) {
+            // Parts after the known ones ("UID(...)", ...).
+            while (skip_foreign_call(scan))
+                continue;
+        }
         if (count < 2 || count > 4 || std::size_t(count) > line.vertex_indices.count)
             continue;
         std::size_t const corners = std::size_t(count);

@@ -7,6 +7,7 @@
 #ifndef MIVKA_ASSEMBLY_FACE_CHUNK_HPP
 #define MIVKA_ASSEMBLY_FACE_CHUNK_HPP
 
+#include "document/foreign.hpp"
 #include "document/scanner.hpp"
 #include "document/sink.hpp"
 
@@ -24,7 +25,10 @@ bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face);
 // four corners go to the sink as faces, lines of two corners as edges; a
 // line that counts more corners than it lists, or fewer than two or more
 // than four, gives nothing. Returns whether the scanner moved past the head.
-bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink);
+// With extended reading on, lines may have any number of corners (more than
+// four go to the sink as polygons), their parts come in any order, and parts
+// this reader does not know are skipped.
+bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
 
 }  // namespace MQO
 

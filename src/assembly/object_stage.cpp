@@ -1,5 +1,6 @@
 #include "assembly/object_stage.hpp"
 
+#include "assembly/document_reader.hpp"
 #include "assembly/face_chunk.hpp"
 #include "assembly/hierarchy.hpp"
 #include "document/console.hpp"
@@ -10,7 +11,7 @@
 
 namespace MQO {
 
-bool object_stage(scanner_t const& scan, DocumentSink& sink)
+bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     skip_whitespace(scan);
     if (scan.first == scan.last)
@@ -24,10 +25,10 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink)
     for (std::size_t object = 0; parse_object_head(scan, name); ++object) {
         out << "Parsing Object [" << name << "]" << '\n' << std::flush;
         sink.begin_object(name);
-        parse_object_attributes(scan, sink, object, depths);
-        parse_vertex_section(scan, sink);
+        parse_object_attributes(scan, sink, object, depths, extended);
+        parse_vertex_section(scan, sink, extended);
         out << "\tVertices " << sink.vertex_count() << " Converted" << '\n' << std::flush;
-        if (!parse_face_chunk(scan, sink)) {
+        if (!parse_face_chunk(scan, sink, extended)) {
             // An object whose chunk stopped early is not complete: it takes
             // no part in the hierarchy.
             if (!depths.empty() && depths.back().object == object)
@@ -37,6 +38,7 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink)
         out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
         sink.end_object();
         classic::ch_p('}').parse(scan);
+        skip_foreign_chunks(scan, extended);
     }
 
     if (scan.first == start || depths.empty())

@@ -3,6 +3,7 @@
 #define MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 
 #include "document/scanner.hpp"
+#include "document/foreign.hpp"
 #include "document/sink.hpp"
 
 namespace MQO {
@@ -10,7 +11,9 @@ namespace MQO {
 // Reads the Object chunks at the scanner (head, attributes, vertices,
 // faces), then places the objects that have a depth in the hierarchy.
 // Returns whether it matched.
-bool object_stage(scanner_t const& scan, DocumentSink& sink);
+// With extended reading on, chunks and attribute lines this reader does not
+// know are skipped, faces may have more than four corners.
+bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
 
 }  // namespace MQO
 

@@ -1,5 +1,6 @@
 #include "document/header.hpp"
 
+#include "document/foreign.hpp"
 #include "document/progress_parser.hpp"
 
 namespace MQO {
@@ -48,15 +49,27 @@ std::ptrdiff_t scene_reader::operator()(scanner_t const& scan, result_t&) const
 
 bool match_header(scanner_t const& scan, std::function<void(double)> const& report)
 {
+    ExtendedSwitch plain = ExtendedSwitch::fixed(false);
+    return match_header(scan, report, plain);
+}
+
+bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended)
+{
     using namespace classic;
     auto const progress_report = progress_parser()[([&report](double fraction) { report(fraction); })];
     auto const back_image = str_p("BackImage") >> *(anychar_p - '}') >> ch_p('}');
-    auto const header = progress_report
-        >> str_p("Metasequoia Document")
-        >> str_p("Format Text Ver 1.0")
-        >> SceneParser()
-        >> !back_image;
-    return header.parse(scan);
+    if (!(progress_report >> str_p("Metasequoia Document")).parse(scan))
+        return false;
+    if (!restore_on_failure(scan, [&] { return bool(str_p("Format Text Ver 1.0").parse(scan)); })) {
+        // Newer documents: "Ver 1.1", then chunks such as CodePage and
+        // Thumbnail in front of the Scene chunk.
+        if (!restore_on_failure(scan, [&] { return bool(str_p("Format Text Ver 1.1").parse(scan)); }) ||
+            !extended.on())
+            return false;
+        while (skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
+            continue;
+    }
+    return (SceneParser() >> !back_image).parse(scan);
 }
 
 }  // namespace MQO

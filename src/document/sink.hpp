@@ -15,6 +15,7 @@
 namespace MQO {
 
 struct Face;
+struct Polygon;
 
 // A material attribute's tag: the value class (bits 0x10, 0x20, 0x40, 0x80:
 // integer, real, text, vector) and the index within the class.
@@ -95,6 +96,8 @@ public:
     virtual void begin_faces() = 0;
     // A face line of `corners` (3 or 4) corners, all of them listed.
     virtual void face(Face const& line, std::size_t corners) = 0;
+    // A face line of an extended document with more than four corners.
+    virtual void polygon(Polygon const& line, std::size_t corners) = 0;
     virtual void edge(std::uint32_t first, std::uint32_t second) = 0;
     // After the last face line: whether some face had texture coordinates
     // for all its corners, and whether some had colours.

@@ -86,6 +86,17 @@ void report_progress(double fraction, const char* message)
     blender("Window").attr("DrawProgressBar")(fraction, message);
 }
 
+bool registry_flag(const char* key)
+{
+    python::dict const record = registry_record();
+    if (!record.has_key(key))
+        return false;
+    int const truth = PyObject_IsTrue(HostObject(record[key]).ptr());
+    if (truth < 0)
+        python::throw_error_already_set();
+    return truth == 1;
+}
+
 python::dict registry_record()
 {
     HostObject const record = blender("Registry").attr("GetKey")("Mivka", 1);

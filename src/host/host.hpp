@@ -41,6 +41,9 @@ bool in_current_scene(HostObject const& object);
 // (Window.DrawProgressBar). Host errors propagate.
 void report_progress(double fraction, const char* message);
 
+// Whether the registry record "Mivka" holds `key` with a true value.
+bool registry_flag(const char* key);
+
 // The registry record "Mivka" as a dictionary. A host that never stored
 // the record answers None, which reads as an empty record.
 boost::python::dict registry_record();

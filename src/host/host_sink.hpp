@@ -14,6 +14,8 @@
 
 namespace MQO {
 
+struct FaceView;
+
 class HostSink : public DocumentSink
 {
 public:
@@ -37,6 +39,7 @@ public:
     std::size_t vertex_count() override;
     void begin_faces() override;
     void face(Face const& line, std::size_t corners) override;
+    void polygon(Polygon const& line, std::size_t corners) override;
     void edge(std::uint32_t first, std::uint32_t second) override;
     void end_faces(bool some_uv, bool some_colours) override;
     std::size_t face_count() override;
@@ -74,7 +77,8 @@ private:
         bool some_colours = false;
     };
 
-    void gather_face(Face const& line, std::size_t corners);
+    void add_face(FaceView const& line);
+    void gather_face(FaceView const& line);
     std::uint32_t checked_vertex(std::uint32_t number) const;
     std::int32_t gathered_slot(std::int32_t number);
     void put_gathered();

@@ -145,14 +145,25 @@ void HostSink::edge(std::uint32_t first, std::uint32_t second)
     host::call_method(mesh_, add_edge_name, vertex_at(second), vertex_at(first));
 }
 
-// A host face: corners reversed, material, texture coordinates (v
-// flipped) and colours, both in the reversed corner order.
 void HostSink::face(Face const& line, std::size_t corners)
 {
+    add_face(FaceView(line, corners));
+}
+
+void HostSink::polygon(Polygon const& line, std::size_t corners)
+{
+    add_face(FaceView(line, corners));
+}
+
+// A host face: corners reversed, material, texture coordinates (v
+// flipped) and colours, both in the reversed corner order.
+void HostSink::add_face(FaceView const& line)
+{
     if (put_buffers_) {
-        gather_face(line, corners);
+        gather_face(line);
         return;
     }
+    std::size_t const corners = line.corners;
     static PyObject* const append_name = host::name("append");
     static PyObject* const faces_name = host::name("faces");
     HostObject const face = host::call(face_class_);
@@ -163,7 +174,7 @@ void HostSink::face(Face const& line, std::size_t corners)
     if (line.material_number >= 0)
         set_material(face, line.material_number);
 
-    if (line.uv_for(corners)) {
+    if (line.uv_values) {
         static PyObject* const uv_name = host::name("uv");
         HostObject const uv = host::take(PyList_New(Py_ssize_t(corners)));
         for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
@@ -175,7 +186,7 @@ void HostSink::face(Face const& line, std::size_t corners)
         }
         host::set_attribute(face, uv_name, uv);
     }
-    if (line.colours_for(corners)) {
+    if (line.colour_values) {
         static PyObject* const col_name = host::name("col");
         static PyObject* const nmesh_name = host::name("NMesh");
         static PyObject* const colour_name = host::name("Col");
@@ -241,18 +252,17 @@ std::int32_t HostSink::gathered_slot(std::int32_t number)
     return slot;
 }
 
-void HostSink::gather_face(Face const& line, std::size_t corners)
+void HostSink::gather_face(FaceView const& line)
 {
     Gathered& g = gathered_;
+    std::size_t const corners = line.corners;
     for (std::size_t i = corners; i-- > 0;)
         g.corners.push_back(std::int32_t(checked_vertex(line.vertex_indices[i])));
     g.materials.push_back(line.material_number >= 0 ? gathered_slot(line.material_number) : 0);
-    bool const uv = line.uv_for(corners);
-    bool const colours = line.colours_for(corners);
     for (std::size_t i = corners; i-- > 0;) {
-        g.uv.push_back(uv ? line.uv_values[2 * i] : 0.0f);
-        g.uv.push_back(uv ? float(1.0 - double(line.uv_values[2 * i + 1])) : 0.0f);
-        std::uint32_t const packed = colours ? line.colour_values[i] : 0xFFFFFFFFu;
+        g.uv.push_back(line.uv_values ? line.uv_values[2 * i] : 0.0f);
+        g.uv.push_back(line.uv_values ? float(1.0 - double(line.uv_values[2 * i + 1])) : 0.0f);
+        std::uint32_t const packed = line.colour_values ? line.colour_values[i] : 0xFFFFFFFFu;
         g.colours.insert(g.colours.end(), {std::uint8_t(packed & 0xFF), std::uint8_t(packed >> 8 & 0xFF),
                                            std::uint8_t(packed >> 16 & 0xFF), std::uint8_t(packed >> 24 & 0xFF)});
     }

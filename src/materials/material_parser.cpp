@@ -1,5 +1,7 @@
 #include "materials/material_parser.hpp"
 
+#include "document/foreign.hpp"
+
 #include <boost/spirit/include/phoenix1_operators.hpp>
 #include <boost/spirit/include/phoenix1_primitives.hpp>
 
@@ -56,11 +58,13 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
 #pragma GCC diagnostic pop
 #endif
 
-void MaterialParser::parse_attributes(scanner_t const& scan, DocumentSink& sink) const
+void MaterialParser::parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const
 {
-    read_keyword_attributes(scan, keywords_, '(', ')', [&](std::int32_t tag, attribute_value const& value) {
-        sink.material_attribute(static_cast<MaterialTag>(tag), value);
-    });
+    do {
+        read_keyword_attributes(scan, keywords_, '(', ')', [&](std::int32_t tag, attribute_value const& value) {
+            sink.material_attribute(static_cast<MaterialTag>(tag), value);
+        });
+    } while (foreign_call_at(scan) && extended.on() && skip_foreign_call(scan));
 }
 
 }  // namespace MQO

@@ -9,6 +9,7 @@
 #ifndef MIVKA_MATERIALS_MATERIAL_PARSER_HPP
 #define MIVKA_MATERIALS_MATERIAL_PARSER_HPP
 
+#include "document/foreign.hpp"
 #include "document/scanner.hpp"
 #include "document/sink.hpp"
 #include "document/values.hpp"
@@ -41,7 +42,9 @@ public:
     // soon as its value has been read (before its closing parenthesis is
     // looked for). Stops in front of the first attribute that is not
     // complete.
-    void parse_attributes(scanner_t const& scan, DocumentSink& sink) const;
+    // With extended reading on, attributes this reader does not know,
+    // "word(...)", are skipped instead of ending the attributes.
+    void parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const;
 
 private:
     keyword_table keywords_;

@@ -7,7 +7,8 @@
 
 namespace MQO {
 
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink)
+bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink,
+                       ExtendedSwitch& extended)
 {
     skip_whitespace(scan);
     if (scan.at_end() || !parser.parse_head(scan))
@@ -20,7 +21,7 @@ bool convert_materials(MaterialParser const& parser, scanner_t const& scan, Docu
     while (parser.parse_name(scan, name)) {
         sink.begin_material(name);
         out << "Creating Material -" << name << '\n' << std::flush;
-        parser.parse_attributes(scan, sink);
+        parser.parse_attributes(scan, sink, extended);
         sink.end_material();
     }
 

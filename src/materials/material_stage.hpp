@@ -11,7 +11,8 @@ namespace MQO {
 // Reads the Material chunk at the scanner: each material's name, then its
 // attributes as they are read, then its end, in document order. Returns
 // whether the chunk matched; the scanner is left where the stage stopped.
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink);
+bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink,
+                       ExtendedSwitch& extended);
 
 }  // namespace MQO
 

@@ -90,7 +90,9 @@ void readmqo(std::string const& path)
     bool read = false;
     {
         HostSink sink(document_folder_of(path));
-        read = read_document(scan, sink);
+        // Asked of the registry only where the plain rules would stop.
+        ExtendedSwitch extended([] { return host::registry_flag("Extended"); });
+        read = read_document(scan, sink, extended);
     }
     if (!read) {
         raise_if_cut_short(source, path);

@@ -1,5 +1,7 @@
 #include "objects/object_parser.hpp"
 
+#include "document/foreign.hpp"
+
 #include <boost/variant/get.hpp>
 
 #include <cmath>
@@ -73,28 +75,33 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name)
     return true;
 }
 
-void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths)
+void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths,
+                             ExtendedSwitch& extended)
 {
     ObjectScale scale;
-    read_keyword_attributes(scan, ObjectAttributeTable::get().keywords, 0, 0,
-                            [&](std::int32_t tag, attribute_value const& value) {
-                                if (tag == depth_attribute) {
-                                    std::int32_t const depth =
-                                        static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
-                                    // One entry per object: a second depth line would make the object
-                                    // its own parent and move its mesh twice.
-                                    if (!depths.empty() && depths.back().object == object)
-                                        depths.back().depth = depth;
-                                    else
-                                        depths.push_back(DepthEntry{object, depth});
-                                } else if (tag == scale_attribute) {
-                                    real_triple const& triple = boost::get<real_triple>(value);
-                                    // Components that the line did not give leave that axis unchanged.
-                                    for (std::size_t i = 0; i < triple.count; ++i)
-                                        scale.factor[i] *= triple[i];
-                                }
-                                sink.object_attribute(static_cast<ObjectAttribute>(tag), value);
-                            });
+    auto const apply = [&](std::int32_t tag, attribute_value const& value) {
+        if (tag == depth_attribute) {
+            std::int32_t const depth = static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
+            // One entry per object: a second depth line would make the object
+            // its own parent and move its mesh twice.
+            if (!depths.empty() && depths.back().object == object)
+                depths.back().depth = depth;
+            else
+                depths.push_back(DepthEntry{object, depth});
+        } else if (tag == scale_attribute) {
+            real_triple const& triple = boost::get<real_triple>(value);
+            // Components that the line did not give leave that axis unchanged.
+            for (std::size_t i = 0; i < triple.count; ++i)
+                scale.factor[i] *= triple[i];
+        }
+        sink.object_attribute(static_cast<ObjectAttribute>(tag), value);
+    };
+    keyword_table const& keywords = ObjectAttributeTable::get().keywords;
+    read_keyword_attributes(scan, keywords, 0, 0, apply);
+    while (foreign_word_at(scan, {"vertex", "vertexattr", "BVertex", "face"}) && extended.on()) {
+        skip_foreign_line(scan, {});
+        read_keyword_attributes(scan, keywords, 0, 0, apply);
+    }
     if (!depths.empty() && depths.back().object == object)
         depths.back().degenerate_scale = scale.degenerate();
 }

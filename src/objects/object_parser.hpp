@@ -6,6 +6,7 @@
 #ifndef MIVKA_OBJECTS_OBJECT_PARSER_HPP
 #define MIVKA_OBJECTS_OBJECT_PARSER_HPP
 
+#include "document/foreign.hpp"
 #include "document/scanner.hpp"
 #include "document/sink.hpp"
 #include "document/values.hpp"
@@ -22,7 +23,11 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name);
 // once. A "depth" line enters object number `object` in the depth list, with
 // what its scale lines say. Stops in front of the first line that is not a
 // complete attribute; always matches.
-void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths);
+// With extended reading on, attribute lines this reader does not know are
+// skipped to the end of their line (and a block that opens there) instead
+// of ending the attributes.
+void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths,
+                             ExtendedSwitch& extended);
 
 // The scale an object's attribute lines gave so far, axis by axis.
 struct ObjectScale

@@ -1,5 +1,6 @@
 #include "objects/vertex_section.hpp"
 
+#include "document/foreign.hpp"
 #include "document/progress_parser.hpp"
 #include "document/values.hpp"
 
@@ -66,11 +67,21 @@ void optional_sub_chunk(scanner_t const& scan, const char* keyword)
 }
 
 // The end of a chunk that may carry vertex weights and colours: only the
-// weight sub-chunk, then the colour sub-chunk, both optional, then "}".
-bool close_after_sub_chunks(scanner_t const& scan)
+// weight sub-chunk, then the colour sub-chunk, both optional, then "}". With
+// extended reading on, any sub-chunks ("uid", "weit", "color", ...), in any
+// order.
+bool close_after_sub_chunks(scanner_t const& scan, ExtendedSwitch& extended)
 {
-    optional_sub_chunk(scan, "weit");
-    optional_sub_chunk(scan, "color");
+    if (!extended.known_on()) {
+        optional_sub_chunk(scan, "weit");
+        optional_sub_chunk(scan, "color");
+        if (classic::ch_p('}').parse(scan))
+            return true;
+        if (!foreign_word_at(scan, {}) || !extended.on())
+            return false;
+    }
+    while (skip_foreign_line(scan, {}))
+        continue;
     return classic::ch_p('}').parse(scan);
 }
 
@@ -85,10 +96,10 @@ bool parse_vertex_chunk(scanner_t const& scan, DocumentSink& sink)
     return append_vertices(vertex_line_parser(), scan, count.value(), sink) && ch_p('}').parse(scan);
 }
 
-bool parse_vertexattr_chunk(scanner_t const& scan)
+bool parse_vertexattr_chunk(scanner_t const& scan, ExtendedSwitch& extended)
 {
     using namespace classic;
-    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan);
+    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan, extended);
 }
 
 // The line break that ends the "Vector n [bytes]" line, with any blanks in
@@ -107,7 +118,7 @@ void skip_line_end(scanner_t const& scan)
         scan.first = p;
 }
 
-bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink)
+bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     using namespace classic;
     if (!str_p("BVertex").parse(scan))
@@ -118,19 +129,20 @@ bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink)
         return false;
     skip_line_end(scan);
     raw_scanner_t const raw(scan.first, scan.last);
-    return append_vertices(binary_vertex_parser(), raw, count.value(), sink) && close_after_sub_chunks(scan);
+    return append_vertices(binary_vertex_parser(), raw, count.value(), sink) &&
+           close_after_sub_chunks(scan, extended);
 }
 
 }  // namespace
 
-void parse_vertex_section(scanner_t const& scan, DocumentSink& sink)
+void parse_vertex_section(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     sink.begin_vertices();
     sink.progress(progress_parser().parse(scan).value());
 
     if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, sink); }))
-        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan); });
-    restore_on_failure(scan, [&] { return parse_bvertex_chunk(scan, sink); });
+        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan, extended); });
+    restore_on_failure(scan, [&] { return parse_bvertex_chunk(scan, sink, extended); });
 }
 
 }  // namespace MQO

@@ -7,6 +7,7 @@
 #ifndef MIVKA_OBJECTS_VERTEX_SECTION_HPP
 #define MIVKA_OBJECTS_VERTEX_SECTION_HPP
 
+#include "document/foreign.hpp"
 #include "document/scanner.hpp"
 #include "document/sink.hpp"
 #include "document/values.hpp"
@@ -18,7 +19,9 @@ typedef vector_parser<float, 3, single_real_parser> vertex_line_parser;
 
 // Reports progress, then reads the optional vertex chunk (with an optional
 // vertexattr chunk) and the optional BVertex chunk. Always matches.
-void parse_vertex_section(scanner_t const& scan, DocumentSink& sink);
+// With extended reading on, the vertexattr and BVertex chunks may hold any
+// sub-chunks.
+void parse_vertex_section(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
 
 }  // namespace MQO
 

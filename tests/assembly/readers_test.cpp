@@ -23,11 +23,22 @@ std::string const head = "Metasequoia Document\nFormat Text Ver 1.0\nScene {\n}\
 
 struct Read
 {
-    explicit Read(std::string text) : t(std::move(text)) { matched = MQO::read_document(t.scan, sink); }
+    explicit Read(std::string text, bool extended = false)
+        : t(std::move(text)), on(extended), asked(0),
+          extended_switch([this] {
+              ++asked;
+              return on;
+          })
+    {
+        matched = MQO::read_document(t.scan, sink, extended_switch);
+    }
 
     CapturedConsole console;
     TextScanner t;
     RecordingSink sink;
+    bool on;
+    int asked;
+    MQO::ExtendedSwitch extended_switch;
     bool matched = false;
 };
 
@@ -63,7 +74,8 @@ TEST(MaterialReader, AnAttributeWithoutItsParenthesisIsHandedOverThenReadingStop
     TextScanner t("Material 1 {\n\t\"a\" dif(0.5 spc(1)\n}\n");
     RecordingSink sink;
     CapturedConsole console;
-    EXPECT_TRUE(MQO::convert_materials(MQO::MaterialParser(), t.scan, sink));
+    auto plain = MQO::ExtendedSwitch::fixed(false);
+    EXPECT_TRUE(MQO::convert_materials(MQO::MaterialParser(), t.scan, sink, plain));
     ASSERT_EQ(sink.materials[0].attributes.size(), 1u);
     EXPECT_EQ(t.rest(), "dif(0.5 spc(1)\n}\n");
 }
@@ -100,7 +112,8 @@ TEST(VertexReader, BinaryVerticesAndTheirSubChunks)
     RecordingSink sink;
     sink.objects.emplace_back();
     MQO::reset_progress_total();
-    MQO::parse_vertex_section(t.scan, sink);
+    auto plain = MQO::ExtendedSwitch::fixed(false);
+    MQO::parse_vertex_section(t.scan, sink, plain);
     ASSERT_EQ(sink.objects[0].vertices.size(), 2u);
     EXPECT_EQ(sink.objects[0].vertices[0], (std::array<float, 3>{1.5f, second, 3}));
     EXPECT_EQ(t.rest(), "\nface");
@@ -113,7 +126,8 @@ TEST(VertexReader, AVertexChunkThatDoesNotCloseLeavesTheScannerAtItsStart)
     RecordingSink sink;
     sink.objects.emplace_back();
     MQO::reset_progress_total();
-    MQO::parse_vertex_section(t.scan, sink);
+    auto plain = MQO::ExtendedSwitch::fixed(false);
+    MQO::parse_vertex_section(t.scan, sink, plain);
     EXPECT_EQ(sink.objects[0].vertices.size(), 1u);  // handed over as read
     EXPECT_EQ(t.rest(), "vertex 2 {\n\t1 2 3\n}\nface");
 }
@@ -124,7 +138,8 @@ TEST(FaceReader, FacesEdgesAndTheLinesThatGiveNothing)
                   "\t4 V(0 1 2 3) COL(1 2 3 4) UV(0 0)\n\t3 V(2 1 0)\n}\n");
     RecordingSink sink;
     sink.objects.emplace_back();
-    EXPECT_TRUE(MQO::parse_face_chunk(t.scan, sink));
+    auto plain = MQO::ExtendedSwitch::fixed(false);
+    EXPECT_TRUE(MQO::parse_face_chunk(t.scan, sink, plain));
     auto const& o = sink.objects[0];
     ASSERT_EQ(o.faces.size(), 2u);  // the part out of order ends the chunk after its face
     EXPECT_EQ(o.faces[0].line.material_number, 1);
@@ -150,4 +165,49 @@ TEST(DocumentReader, AMaterialChunkThatDoesNotMatchEndsTheReadingBeforeObjects)
     EXPECT_TRUE(r.matched);
     EXPECT_FALSE(r.sink.objects_begun);
     EXPECT_TRUE(r.sink.objects.empty());
+}
+
+TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
+{
+    std::string const newer =
+        "Metasequoia Document\nFormat Text Ver 1.1\nCodePage 932\nThumbnail 2 1 24 rgb raw {\n\tFFFFFF\n}\n"
+        "Scene {\n\tdirlights 1 {\n\t\tlight {\n\t\t}\n\t}\n}\nIncludeXml \"a.mqx\"\n"
+        "Material 1 {\n\t\"m{\" dif(0.5) reflect(0.188) refract(1.3) uid(7) power(5)\n}\n"
+        "MaterialEx2 1 {\n\tmaterial 0 {\n\t\tshadername \"}\"\n\t}\n}\n"
+        "Object \"o\" {\n\tdepth 0\n\tnormal_weight 1\n\tpatchtri 0\n\tscale 2 2 2\n"
+        "\tvertex 6 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n\t\t0 1 0\n\t\t0 2 0\n\t\t1 2 0\n\t}\n"
+        "\tvertexattr {\n\t\tuid {\n\t\t\t1\n\t\t}\n\t\tweit {\n\t\t\t0 0.5\n\t\t}\n\t}\n"
+        "\tface 3 {\n\t\t6 V(0 1 2 5 4 3) M(0) UV(0 0 1 0 1 1 1 2 0 2 0 1) UID(1)\n"
+        "\t\t4 V(0 1 2 3) M(0) COL(1 2 3 4) CRS(0 0 0 0) UID(2)\n\t\t2 V(4 5)\n\t}\n}\nEof\n";
+    Read read(newer, true);
+    ASSERT_TRUE(read.matched);
+    EXPECT_EQ(read.asked, 1);
+    EXPECT_EQ(read.t.rest(), "Eof\n");
+    ASSERT_EQ(read.sink.materials.size(), 1u);
+    EXPECT_EQ(read.sink.materials[0].name, "m{");
+    EXPECT_EQ(read.sink.materials[0].attributes.size(), 2u);  // dif and power
+    ASSERT_EQ(read.sink.objects.size(), 1u);
+    auto const& o = read.sink.objects[0];
+    EXPECT_EQ(o.attributes.size(), 2u);  // depth and scale
+    EXPECT_EQ(o.vertices.size(), 6u);
+    ASSERT_EQ(o.polygons.size(), 1u);
+    EXPECT_EQ(o.polygons[0].vertex_indices.size(), 6u);
+    EXPECT_TRUE(o.polygons[0].uv_for(6));
+    ASSERT_EQ(o.faces.size(), 1u);
+    EXPECT_TRUE(o.faces[0].line.colours_for(4));
+    EXPECT_EQ(o.edges.size(), 1u);
+    EXPECT_TRUE(o.complete && o.some_uv && o.some_colours);
+
+    // Without extended reading the header refuses it, after asking once.
+    Read plain(newer, false);
+    EXPECT_FALSE(plain.matched);
+    EXPECT_EQ(plain.asked, 1);
+}
+
+TEST(ExtendedReader, ADocumentThePlainRulesReadWholeNeverAsks)
+{
+    Read read(head + "Material 1 {\n\t\"m\" col(1 1 1 1)\n}\n" + object("a", "\tdepth 0\n") + "Eof\n", true);
+    EXPECT_TRUE(read.matched);
+    EXPECT_EQ(read.asked, 0);
+    EXPECT_EQ(read.sink.objects.size(), 1u);
 }

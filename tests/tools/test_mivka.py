@@ -30,15 +30,16 @@ def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path
     assert b"Objects: 0\nMaterials: 0\n" in done.stdout
 
 
-@pytest.mark.parametrize("content, reason", [
-    (None, b"mivka: cannot open"),
-    (b"Metasequoia Document\nFormat Text Ver 1.1\n", b"is not a Metasequoia text document of format 1.0"),
+@pytest.mark.parametrize("content, options, reason", [
+    (None, [], b"mivka: cannot open"),
+    (b"Metasequoia Document\nFormat Text Ver 1.2\nScene {}\n", [], b"of format 1.0 or 1.1\n"),
+    (b"Metasequoia Document\nFormat Text Ver 1.1\nScene {}\n", ["--strict"], b"of format 1.0\n"),
 ])
-def test_failures_exit_non_zero_with_one_line(tmp_path, content, reason):
+def test_failures_exit_non_zero_with_one_line(tmp_path, content, options, reason):
     path = tmp_path / "doc.mqo"
     if content is not None:
         path.write_bytes(content)
-    failed = run(path)
+    failed = run(path, *options)
     assert failed.returncode == 1
     assert failed.stderr.count(b"\n") == 1 and reason in failed.stderr
 
@@ -57,7 +58,7 @@ def test_options_reach_the_registry_record(tmp_path, host, progress):
     out = tmp_path / "scene.json"
     assert mivka_cli.main([str(path), "--scale", "0.01", "--texture-dir", "ColorMap=/tex",
                            "--texture-dir", "alpha=/masks", "--json", str(out)]) == 0
-    assert host.Registry.GetKey("Mivka") == {"Scale": 0.01, "ColorMap": "/tex", "AlphaMap": "/masks"}
+    assert host.Registry.GetKey("Mivka") == {"Scale": 0.01, "ColorMap": "/tex", "AlphaMap": "/masks", "Extended": True}
     assert json.loads(out.read_text()) == {"objects": [], "meshes": [], "materials": [], "textures": [],
                                            "images": []}
     assert progress == [(0.0, "..."), (1.0, "Done")]
@@ -123,8 +124,8 @@ def test_a_dash_name_far_coordinates_and_textures_from_elsewhere(tmp_path):
 
 def test_a_document_read_only_in_part_exits_three(tmp_path):
     path = tmp_path / "doc.mqo"
-    path.write_bytes(HEAD + b"Material 1 {\n\t\"m\"\n}\nShape {\n}\n")
+    path.write_bytes(HEAD + b"Material 1 {\n\t\"m\"\n}\n%%%\n")
     done = run(path)
-    assert done.returncode == 3 and b"Stopped reading at line 7: Shape {" in done.stdout
+    assert done.returncode == 3 and b"Stopped reading at line 7: %%%" in done.stdout
     assert done.stdout.endswith(b"Materials: 1\n  m: colour (0.8 0.8 0.8), alpha 1\n")
     assert done.stderr.count(b"\n") == 1 and b"reading stopped before the end of" in done.stderr

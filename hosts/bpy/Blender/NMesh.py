@@ -146,12 +146,11 @@ def write_mesh(source):
     corners = numpy.fromiter(map(number, map(id, flatten(faces))), dtype=numpy.int32, count=int(lengths.sum()))
     uv = colours = None
     if source._face_uv:
-        missing = [(0.0, 0.0)] * 4
-        uv = numpy.fromiter(flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else missing[:len(f)]
+        missing = (0.0, 0.0)
+        uv = numpy.fromiter(flatten(flatten(f.uv if f.uv and len(f.uv) == len(f) else [missing] * len(f)
                                             for f in faces)), dtype=numpy.float32, count=2 * len(corners))
     if source._vertex_colours:
-        white = [WHITE] * 4
-        colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else white[:len(f)]
+        colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else [WHITE] * len(f)
                                                     for f in faces)), dtype=numpy.uint8)
     write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
                  numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),

@@ -1,0 +1,69 @@
+// What newer documents hold that this reader does not build anything from,
+// skipped whole when reading in extended mode: top-level chunks such as
+//
+//     CodePage 932
+//     Thumbnail 128 128 24 rgb raw { ... }
+//     IncludeXml "model.mqx"
+//     MaterialEx2 1 { material 0 { ... } }
+//
+// attribute lines an object does not know ("normal_weight 1"), and calls
+// "word(...)" in material and face lines. Quoted text is passed over as a
+// whole, so that braces and parentheses inside names (Shift_JIS trail bytes
+// among them) do not count.
+#ifndef MIVKA_DOCUMENT_FOREIGN_HPP
+#define MIVKA_DOCUMENT_FOREIGN_HPP
+
+#include "document/scanner.hpp"
+
+#include <functional>
+#include <initializer_list>
+#include <string_view>
+
+namespace MQO {
+
+// Whether extended reading is on. It is asked for only where the plain
+// rules would stop (a newer header, a chunk, attribute or face part they do
+// not know), once, and then kept: a document that the plain rules read to
+// its end never asks.
+class ExtendedSwitch
+{
+public:
+    explicit ExtendedSwitch(std::function<bool()> ask) : ask_(std::move(ask)) {}
+    static ExtendedSwitch fixed(bool on)
+    {
+        return ExtendedSwitch([on] { return on; });
+    }
+
+    bool on()
+    {
+        if (state_ < 0)
+            state_ = ask_() ? 1 : 0;
+        return state_ == 1;
+    }
+    bool known_on() const { return state_ == 1; }
+
+private:
+    std::function<bool()> ask_;
+    int state_ = -1;
+};
+
+// Whether, after whitespace, a word stands at the scanner that is none of
+// `known`. Consumes nothing.
+bool foreign_word_at(scanner_t const& scan, std::initializer_list<std::string_view> known);
+
+// Whether, after whitespace, "word(" stands at the scanner. Consumes nothing.
+bool foreign_call_at(scanner_t const& scan);
+
+// At a word that is none of `known`: skips it and the rest of its line, and
+// when a "{" opens on that line, everything up to the "}" that closes it
+// (nested braces counted). False, with nothing consumed but whitespace, when
+// the text there is no such word.
+bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_view> known);
+
+// A word, "(", anything up to the ")" that closes it (nested parentheses
+// counted). False, back where it started, when the text is no such call.
+bool skip_foreign_call(scanner_t const& scan);
+
+}  // namespace MQO
+
+#endif
