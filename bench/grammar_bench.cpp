@@ -45,6 +45,11 @@ struct CountingSink : MQO::DocumentSink
         values += line.vertex_indices.count + line.uv_values.count + line.colour_values.count;
         ++faces;
     }
+    void polygon(MQO::Polygon const& line, std::size_t) override
+    {
+        values += line.vertex_indices.size() + line.uv_values.size() + line.colour_values.size();
+        ++faces;
+    }
     void edge(std::uint32_t, std::uint32_t) override { values += 2; }
     void end_faces(bool, bool) override {}
     std::size_t face_count() override { return faces; }

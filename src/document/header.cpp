@@ -68,6 +68,8 @@ bool match_header(scanner_t const& scan, std::function<void(double)> const& repo
             return false;
         while (skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
             continue;
+        // A document with nothing in it may have no Scene chunk either.
+        return (!SceneParser() >> !back_image).parse(scan);
     }
     return (SceneParser() >> !back_image).parse(scan);
 }
