@@ -89,3 +89,9 @@ def outside_layout(tmp_path):
                      b'Object "far" {\n\tvertex 3 {\n\t\t1e38 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n'
                      b'\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n}\n')
     return path
+
+
+def display_settings(version="1.1"):
+    """A smooth object with a crease angle, and a hidden one."""
+    return (HEAD.replace("1.0", version) + obj("smooth", ("shading 1", "facet 40"))
+            + obj("hidden", ("visible 0", "shading 0")))

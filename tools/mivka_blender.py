@@ -109,7 +109,7 @@ def render(path, size=512):
     from mathutils import Vector
 
     scene = bpy.context.scene
-    meshes = [o for o in scene.objects if o.type == "MESH"]
+    meshes = [o for o in scene.objects if o.type == "MESH" and not o.hide_render]
     points = [o.matrix_world @ v.co for o in meshes for v in o.data.vertices]
     if not points:
         points = [Vector((0, 0, 0))]

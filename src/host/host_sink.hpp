@@ -4,6 +4,7 @@
 #ifndef MIVKA_HOST_HOST_SINK_HPP
 #define MIVKA_HOST_HOST_SINK_HPP
 
+#include "document/foreign.hpp"
 #include "document/sink.hpp"
 #include "host/host.hpp"
 
@@ -22,6 +23,10 @@ public:
     // `document_folder`: where texture files are looked for after the names
     // as written (the folder of the document being read).
     explicit HostSink(std::string document_folder);
+
+    // Where extended reading is asked for: display settings (smooth
+    // shading, hidden objects) are the host's only when it is on.
+    void set_extended(ExtendedSwitch* extended) { extended_ = extended; }
 
     void progress(double fraction) override;
 
@@ -58,6 +63,7 @@ private:
     void projection_angle(double x, double y, double z);
 
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
+    void display_setting(ObjectAttribute attribute, attribute_value const& value);
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
 
@@ -83,6 +89,9 @@ private:
     std::int32_t gathered_slot(std::int32_t number);
     void put_gathered();
 
+    ExtendedSwitch* extended_ = nullptr;
+    bool smooth_ = false;  // the object's faces are smooth ("shading 1")
+    double facet_ = 59.5;  // its crease angle in degrees
     std::string document_folder_;
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it

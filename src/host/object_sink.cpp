@@ -34,6 +34,8 @@ void HostSink::begin_object(std::string_view name)
     object_ = host::blender("Object").attr("New")("Mesh", name_bytes);
     mesh_ = host::blender("NMesh").attr("New")(name_bytes);
     objects_.push_back(object_);
+    smooth_ = false;
+    facet_ = 59.5;
     // A host whose meshes take whole arrays gets each mesh in one call.
     static PyObject* const put_buffers = host::name("putBuffers");
     put_buffers_ = HostObject();
@@ -51,6 +53,10 @@ void HostSink::begin_object(std::string_view name)
 
 void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const& value)
 {
+    if (attribute == shading_attribute || attribute == facet_attribute || attribute == visible_attribute) {
+        display_setting(attribute, value);
+        return;
+    }
     if (attribute < scale_attribute || attribute > translation_attribute)
         return;
     real_triple const& triple = boost::get<real_triple>(value);
@@ -60,6 +66,22 @@ void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const
     for (std::size_t i = 0; i < 3; ++i)
         c[i] = i < triple.count ? triple[i] : unread;
     transform(attribute, c[0], c[1], c[2]);
+}
+
+// How Metasequoia shows the object, where extended reading is on: smooth
+// faces with a crease angle ("shading 1", "facet"), hidden ("visible 0").
+void HostSink::display_setting(ObjectAttribute attribute, attribute_value const& value)
+{
+    if (!extended_ || !extended_->on())
+        return;
+    if (attribute == shading_attribute) {
+        smooth_ = boost::get<std::uint32_t>(value) == 1;
+    } else if (attribute == facet_attribute) {
+        facet_ = boost::get<double>(value);
+    } else if (boost::get<std::uint32_t>(value) == 0) {
+        object_.attr("restrictDisplay") = true;
+        object_.attr("restrictRender") = true;
+    }
 }
 
 // One placement step with the three components in document order,
@@ -173,6 +195,10 @@ void HostSink::add_face(FaceView const& line)
 
     if (line.material_number >= 0)
         set_material(face, line.material_number);
+    if (smooth_) {
+        static PyObject* const smooth_name = host::name("smooth");
+        host::set_attribute(face, smooth_name, host::integer(1));
+    }
 
     if (line.uv_values) {
         static PyObject* const uv_name = host::name("uv");
@@ -307,14 +333,23 @@ void HostSink::put_gathered()
 {
     Gathered& g = gathered_;
     HostObject const none;
-    host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
-               g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
-               buffer_of(g.materials), buffer_of(g.edges));
+    if (smooth_)
+        host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
+                   g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
+                   buffer_of(g.materials), buffer_of(g.edges), HostObject(true));
+    else
+        host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
+                   g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
+                   buffer_of(g.materials), buffer_of(g.edges));
     g = Gathered();
 }
 
 void HostSink::end_object()
 {
+    if (smooth_) {
+        mesh_.attr("setMode")("AutoSmooth");
+        mesh_.attr("setMaxSmoothAngle")(facet_);
+    }
     if (put_buffers_)
         put_gathered();
     else

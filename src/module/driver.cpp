@@ -92,6 +92,7 @@ void readmqo(std::string const& path)
         HostSink sink(document_folder_of(path));
         // Asked of the registry only where the plain rules would stop.
         ExtendedSwitch extended([] { return host::registry_flag("Extended"); });
+        sink.set_extended(&extended);
         read = read_document(scan, sink, extended);
     }
     if (!read) {

@@ -13,8 +13,8 @@ import sys
 import pytest
 
 from conftest import BUILD, HAS_CORPUS, ROOT, SANITIZED, corpus_table, CORPUS
-from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, huge_coordinate, long_name, many_materials, obj, projected,
-                               rotated_again)
+from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, huge_coordinate, long_name,
+                               many_materials, obj, projected, rotated_again)
 
 pytestmark = [
     pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
@@ -213,6 +213,14 @@ Mivka.readmqo(os.path.join("model", "m.mqo"))
 found["images"] = sorted(i.name for i in bpy.data.images)
 found["textured"] = sorted(n.image.name for m in bpy.data.materials if m.node_tree
                            for n in m.node_tree.nodes if n.type == "TEX_IMAGE" and n.image)
+# Smooth faces with their crease angle, a hidden object.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(os.path.join(folder, "display.mqo"))
+smooth, hidden = bpy.data.objects["smooth"], bpy.data.objects["hidden"]
+found["smooth"] = [[p.use_smooth for p in smooth.data.polygons], smooth.data.use_auto_smooth,
+                   round(smooth.data.auto_smooth_angle * 180 / 3.141592653589793, 3)]
+found["hidden"] = [hidden.hide_viewport, hidden.hide_render, smooth.hide_viewport, smooth.hide_render]
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -223,6 +231,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "again.mqo").write_text(rotated_again())
     (tmp_path / "huge.mqo").write_text(huge_coordinate())
     (tmp_path / "long.mqo").write_text(long_name())
+    (tmp_path / "display.mqo").write_text(display_settings())
     (tmp_path / "textures").mkdir()
     (tmp_path / "textures" / "wood.png").write_bytes(
         bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
@@ -241,6 +250,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["far"][0] == float("inf") and found["far"][1:] == [0.0, 0.0]
     assert found["long"] == [["N" * 63, "N" * 100]]
     assert found["images"] == ["my wood"] and found["textured"] == ["my wood"]
+    assert found["smooth"] == [[True], True, 40.0]
+    assert found["hidden"] == [True, True, False, False]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

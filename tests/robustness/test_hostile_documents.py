@@ -12,7 +12,7 @@ from pathlib import Path
 import pytest
 
 from conftest import BUILD, ROOT, TIMEIT
-from hostile_documents import PLACEMENTS, obj, projected, rotated_again, HEAD
+from hostile_documents import PLACEMENTS, display_settings, obj, projected, rotated_again, HEAD
 
 
 def document_vertices(text):
@@ -115,3 +115,17 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
             os.chmod(private, 0o700)
     assert done.returncode == 0, done.stderr
     assert b"Unable to Load ColorMap[" in done.stdout and done.stdout.endswith(b"\n1\n")
+
+
+@pytest.mark.parametrize("extended", [True, False])
+def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, document, convert, host):
+    host.Registry.SetKey("Mivka", {"Extended": extended})
+    out = convert(document(display_settings("1.0")))
+    assert b"Stopped" not in out
+    smooth, hidden = host.Scene.getCurrent().objects
+    mesh = smooth.getData(0, 1)
+    assert [f.smooth for f in mesh.faces] == [int(extended)]
+    assert (mesh.getMode(), mesh.getMaxSmoothAngle()) == ((32, 40.0) if extended else (0, 30.0))
+    assert [f.smooth for f in hidden.getData(0, 1).faces] == [0]
+    assert (hidden.restrictDisplay, hidden.restrictRender) == (extended, extended)
+    assert not smooth.restrictDisplay

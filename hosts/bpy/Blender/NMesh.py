@@ -72,16 +72,18 @@ class NMesh(MeshFlags):
         write_mesh(self)
         return 1
 
-    def putBuffers(self, vertices, counts, corners, uv, colours, materials, edges):
+    def putBuffers(self, vertices, counts, corners, uv, colours, materials, edges, smooth=False):
         """The whole mesh at once, instead of vertices, faces and edges added
         one by one and written at update(): vertex coordinates (doubles, x y
         z after each other), corners per face and the faces' vertex numbers
         (32-bit integers), texture coordinates (u v per corner, 32-bit
         floats) and colours (r g b a bytes per corner), each None when no
         face has them, each face's material slot and the edges as vertex
-        pairs (32-bit integers); all in the machine's byte order."""
+        pairs (32-bit integers); all in the machine's byte order. `smooth`:
+        every face is smooth."""
         import numpy
 
+        self._smooth = numpy.full(len(counts) // 4, bool(smooth))
         write_arrays(self, numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
                      numpy.frombuffer(corners, dtype=numpy.int32),
                      None if uv is None else numpy.frombuffer(uv, dtype=numpy.float32),
@@ -152,6 +154,7 @@ def write_mesh(source):
     if source._vertex_colours:
         colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else [WHITE] * len(f)
                                                     for f in faces)), dtype=numpy.uint8)
+    source._smooth = numpy.fromiter((f.smooth for f in faces), dtype=bool, count=len(faces))
     write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
                  numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),
                  numpy.array([(number(id(e.v1)), number(id(e.v2))) for e in source.edges],
@@ -202,6 +205,14 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
         unit = colours.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
+    smooth = getattr(source, "_smooth", None)
+    if smooth is not None and len(kept_lengths) and smooth.any():
+        mesh.polygons.foreach_set("use_smooth", smooth[kept])
+    if source._auto_smooth:
+        import math
+
+        mesh.use_auto_smooth = True
+        mesh.auto_smooth_angle = math.radians(source.degr)
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update(calc_edges=True)

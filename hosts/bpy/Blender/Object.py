@@ -30,6 +30,35 @@ class Object(objects.Object):
         blender["mivka_name"] = decode_name(self.name)
         self.blender = blender
         self._place()
+        self._restrict()
+
+    def _restrict(self):
+        """Hidden in the viewport and in renders (and exports) as the 2.4x restrictions say."""
+        blender = getattr(self, "blender", None)
+        if blender is not None:
+            blender.hide_viewport = self._display_off
+            blender.hide_render = self._render_off
+
+    _display_off = False
+    _render_off = False
+
+    @property
+    def restrictDisplay(self):
+        return self._display_off
+
+    @restrictDisplay.setter
+    def restrictDisplay(self, value):
+        self._display_off = bool(value)
+        self._restrict()
+
+    @property
+    def restrictRender(self):
+        return self._render_off
+
+    @restrictRender.setter
+    def restrictRender(self, value):
+        self._render_off = bool(value)
+        self._restrict()
 
     def _place(self):
         """Hands the 2.4x matrix to Blender and keeps the world matrix that Blender will show."""

@@ -16,6 +16,8 @@ class Object:
         self._data = None
         self.parent = None
         self._child_count = 0
+        self.restrictDisplay = False
+        self.restrictRender = False
 
     @property
     def matrix(self):
