@@ -25,6 +25,7 @@ namespace {
 
 std::string document_path;
 python::object reset_host;
+python::object registry_set_key;
 
 }  // namespace
 
@@ -36,6 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     sys.attr("path").attr("insert")(0, MIVKA_HOST_DIR "/../common");
     python::object const blender = python::import("Blender");
     reset_host = blender.attr("reset");
+    registry_set_key = blender.attr("Registry").attr("SetKey");
     // No bar on a terminal while fuzzing.
     python::exec("def draw(fraction, text):\n    float(fraction); str(text)\n",
                  python::import("__main__").attr("__dict__"));
@@ -53,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(document_path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
+    // Inputs of odd length are read with extended reading on.
+    registry_set_key("Mivka", python::dict(python::make_tuple(python::make_tuple("Extended", bool(size & 1)))));
     try {
         MQO::readmqo(document_path);
     } catch (python::error_already_set const&) {

@@ -92,6 +92,7 @@ def outside_layout(tmp_path):
 
 
 def display_settings(version="1.1"):
-    """A smooth object with a crease angle, and a hidden one."""
+    """A smooth object with a crease angle, a hidden one, and one mirrored
+    across the document's X and Z axes."""
     return (HEAD.replace("1.0", version) + obj("smooth", ("shading 1", "facet 40"))
-            + obj("hidden", ("visible 0", "shading 0")))
+            + obj("hidden", ("visible 0", "shading 0")) + obj("mirrored", ("mirror 1", "mirror_axis 5")))

@@ -82,7 +82,8 @@ def export_gltf(path, export_format):
         os.dup2(held.fileno(), 1)
         os.dup2(held.fileno(), 2)
         try:
-            bpy.ops.export_scene.gltf(filepath=path, export_format=export_format)
+            # Modifiers applied: a mirrored model arrives whole.
+            bpy.ops.export_scene.gltf(filepath=path, export_format=export_format, export_apply=True)
             failure = None
         except RuntimeError as error:
             failure = error

@@ -64,6 +64,7 @@ private:
 
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
     void display_setting(ObjectAttribute attribute, attribute_value const& value);
+    void add_mirror();
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
 
@@ -92,6 +93,9 @@ private:
     ExtendedSwitch* extended_ = nullptr;
     bool smooth_ = false;  // the object's faces are smooth ("shading 1")
     double facet_ = 59.5;  // its crease angle in degrees
+    std::uint32_t mirror_ = 0;       // 1 separated halves, 2 connected
+    std::uint32_t mirror_axis_ = 0;  // bits 1 X, 2 Y, 4 Z in the document's axes
+    double mirror_distance_ = -1.0;  // how near halves are joined ("mirror_dis"), when given
     std::string document_folder_;
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it

@@ -36,6 +36,8 @@ void HostSink::begin_object(std::string_view name)
     objects_.push_back(object_);
     smooth_ = false;
     facet_ = 59.5;
+    mirror_ = mirror_axis_ = 0;
+    mirror_distance_ = -1.0;
     // A host whose meshes take whole arrays gets each mesh in one call.
     static PyObject* const put_buffers = host::name("putBuffers");
     put_buffers_ = HostObject();
@@ -53,7 +55,8 @@ void HostSink::begin_object(std::string_view name)
 
 void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const& value)
 {
-    if (attribute == shading_attribute || attribute == facet_attribute || attribute == visible_attribute) {
+    if (attribute == shading_attribute || attribute == facet_attribute || attribute == visible_attribute ||
+        attribute == mirror_attribute || attribute == mirror_axis_attribute || attribute == mirror_dis_attribute) {
         display_setting(attribute, value);
         return;
     }
@@ -78,10 +81,35 @@ void HostSink::display_setting(ObjectAttribute attribute, attribute_value const&
         smooth_ = boost::get<std::uint32_t>(value) == 1;
     } else if (attribute == facet_attribute) {
         facet_ = boost::get<double>(value);
+    } else if (attribute == mirror_attribute) {
+        mirror_ = boost::get<std::uint32_t>(value);
+    } else if (attribute == mirror_axis_attribute) {
+        mirror_axis_ = boost::get<std::uint32_t>(value);
+    } else if (attribute == mirror_dis_attribute) {
+        mirror_distance_ = boost::get<double>(value);
     } else if (boost::get<std::uint32_t>(value) == 0) {
         object_.attr("restrictDisplay") = true;
         object_.attr("restrictRender") = true;
     }
+}
+
+// Metasequoia keeps one half of a mirrored object and shows both: a mirror
+// modifier on the host's axes (the document's Y and Z are the host's Z and
+// Y). Connected halves (mode 2) are joined where they meet.
+void HostSink::add_mirror()
+{
+    if ((mirror_ != 1 && mirror_ != 2) || (mirror_axis_ & 7u) == 0)
+        return;
+    HostObject const module = host::blender("Modifier");
+    HostObject const settings = module.attr("Settings");
+    HostObject const mirror = module.attr("Types").attr("MIRROR");
+    HostObject modifier = object_.attr("modifiers").attr("append")(mirror);
+    auto const setting = [&](const char* name) { return HostObject(settings.attr(name)); };
+    modifier[setting("AXIS_X")] = bool(mirror_axis_ & 1u);
+    modifier[setting("AXIS_Y")] = bool(mirror_axis_ & 4u);
+    modifier[setting("AXIS_Z")] = bool(mirror_axis_ & 2u);
+    double const join = mirror_distance_ > 0.0 ? mirror_distance_ * scale_ : 0.001;
+    modifier[setting("LIMIT")] = mirror_ == 2 ? join : 0.0;
 }
 
 // One placement step with the three components in document order,
@@ -356,6 +384,7 @@ void HostSink::end_object()
         mesh_.attr("update")();
     object_.attr("link")(mesh_);
     host::blender("Scene").attr("getCurrent")().attr("link")(object_);
+    add_mirror();
 }
 
 // Moves the object's mesh data into its frame (by the inverse of its

@@ -221,6 +221,9 @@ smooth, hidden = bpy.data.objects["smooth"], bpy.data.objects["hidden"]
 found["smooth"] = [[p.use_smooth for p in smooth.data.polygons], smooth.data.use_auto_smooth,
                    round(smooth.data.auto_smooth_angle * 180 / 3.141592653589793, 3)]
 found["hidden"] = [hidden.hide_viewport, hidden.hide_render, smooth.hide_viewport, smooth.hide_render]
+mirrored = bpy.data.objects["mirrored"]
+evaluated = mirrored.evaluated_get(bpy.context.evaluated_depsgraph_get())
+found["mirrored"] = [len(mirrored.data.polygons), len(evaluated.data.polygons)]
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -252,6 +255,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["images"] == ["my wood"] and found["textured"] == ["my wood"]
     assert found["smooth"] == [[True], True, 40.0]
     assert found["hidden"] == [True, True, False, False]
+    assert found["mirrored"] == [1, 4]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

@@ -122,10 +122,18 @@ def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, d
     host.Registry.SetKey("Mivka", {"Extended": extended})
     out = convert(document(display_settings("1.0")))
     assert b"Stopped" not in out
-    smooth, hidden = host.Scene.getCurrent().objects
+    smooth, hidden, mirrored = host.Scene.getCurrent().objects
     mesh = smooth.getData(0, 1)
     assert [f.smooth for f in mesh.faces] == [int(extended)]
     assert (mesh.getMode(), mesh.getMaxSmoothAngle()) == ((32, 40.0) if extended else (0, 30.0))
     assert [f.smooth for f in hidden.getData(0, 1).faces] == [0]
     assert (hidden.restrictDisplay, hidden.restrictRender) == (extended, extended)
-    assert not smooth.restrictDisplay
+    assert not smooth.restrictDisplay and not smooth.modifiers
+    if extended:
+        (mirror,) = mirrored.modifiers
+        settings = host.Modifier.Settings
+        assert mirror.type == host.Modifier.Types.MIRROR
+        assert [mirror[s] for s in (settings.AXIS_X, settings.AXIS_Y, settings.AXIS_Z, settings.LIMIT)] == \
+            [True, True, False, 0.0]
+    else:
+        assert not mirrored.modifiers

@@ -31,6 +31,32 @@ class Object(objects.Object):
         self.blender = blender
         self._place()
         self._restrict()
+        for modifier in getattr(self, "modifiers", ()):
+            self._make_modifier(modifier)
+
+    def _modifier_made(self, modifier):
+        """A Blender modifier for the 2.4x one, made at once or when the
+        object gets its Blender object."""
+        if getattr(self, "blender", None) is not None:
+            self._make_modifier(modifier)
+
+    def _make_modifier(self, modifier):
+        from blender24.modifiers import Settings
+
+        made = self.blender.modifiers.new("Mirror", "MIRROR")
+
+        def changed(setting, value):
+            if setting in (Settings.AXIS_X, Settings.AXIS_Y, Settings.AXIS_Z):
+                made.use_axis[setting - Settings.AXIS_X] = value
+            elif setting == Settings.LIMIT:
+                made.use_mirror_merge = value > 0.0
+                made.merge_threshold = max(value, 0.0)
+            elif setting == Settings.CLIPPING:
+                made.use_clip = value
+
+        for setting in (Settings.AXIS_X, Settings.AXIS_Y, Settings.AXIS_Z, Settings.LIMIT, Settings.CLIPPING):
+            changed(setting, modifier[setting])
+        modifier.changed = changed
 
     def _restrict(self):
         """Hidden in the viewport and in renders (and exports) as the 2.4x restrictions say."""

@@ -2,6 +2,7 @@
 vectors, translation in the fourth row), linked data and a parent."""
 
 from .mathutils import Matrix
+from .modifiers import ModSeq
 
 TYPES = ("Armature", "Camera", "Curve", "Lamp", "Lattice", "Mball", "Mesh", "Surf", "Empty")
 
@@ -18,6 +19,7 @@ class Object:
         self._child_count = 0
         self.restrictDisplay = False
         self.restrictRender = False
+        self.modifiers = ModSeq(self._modifier_made)
 
     @property
     def matrix(self):
@@ -36,6 +38,9 @@ class Object:
         if self.type != "Mesh" or not isinstance(data, self.mesh_type):
             raise TypeError("Object.link: a %s object cannot link %r" % (self.type, data))
         self._data = data
+
+    def _modifier_made(self, modifier):
+        """A host that builds modifiers of its own makes this one's here."""
 
     def getData(self, name_only=0, mesh=0):
         if self._data is None:

@@ -8,10 +8,10 @@ Import it with this folder's parent and the folder of the shared package
 blender24 (hosts/common) on sys.path.
 """
 
-from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene
+from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
 from ._store import store as _store
 
-__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "reset",
+__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "Modifier", "reset",
            "datablocks"]
 
 
