@@ -1,4 +1,5 @@
-"""Replays the inputs that the fuzzer once found troublesome."""
+"""Replays the inputs that the fuzzer found troublesome or that reached new
+coverage of the reader, with the plain rules and with extended reading."""
 
 from pathlib import Path
 
@@ -9,8 +10,10 @@ from test_sweeps import HOST_ERRORS
 FINDINGS = sorted((Path(__file__).resolve().parent.parent / "data" / "fuzz").glob("*.mqo"))
 
 
+@pytest.mark.parametrize("extended", [False, True], ids=["plain", "extended"])
 @pytest.mark.parametrize("path", FINDINGS, ids=[p.name for p in FINDINGS])
-def test_a_finding_converts_without_crashing(path, mivka, host, capfdbinary, progress):
+def test_a_finding_converts_without_crashing(path, extended, mivka, host, capfdbinary, progress):
+    host.Registry.SetKey("Mivka", {"Extended": extended})
     try:
         mivka.readmqo(str(path))
     except HOST_ERRORS:
