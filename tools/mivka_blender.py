@@ -110,20 +110,35 @@ def render(path, size=512):
     from mathutils import Vector
 
     scene = bpy.context.scene
-    meshes = [o for o in scene.objects if o.type == "MESH" and not o.hide_render]
-    points = [o.matrix_world @ v.co for o in meshes for v in o.data.vertices]
-    if not points:
-        points = [Vector((0, 0, 0))]
+    # The visible objects as they are shown (mirror modifiers applied).
+    depsgraph = bpy.context.evaluated_depsgraph_get()
+    points = []
+    for obj in scene.objects:
+        if obj.type == "MESH" and not obj.hide_render:
+            shown = obj.evaluated_get(depsgraph)
+            points.extend(shown.matrix_world @ v.co for v in shown.data.vertices)
+    points = [p for p in points if all(math.isfinite(c) for c in p)] or [Vector((0, 0, 0))]
     low = Vector([min(p[i] for p in points) for i in range(3)])
     high = Vector([max(p[i] for p in points) for i in range(3)])
     centre, radius = (low + high) / 2, max((high - low).length / 2, 1e-3)
     camera = bpy.data.objects.new("Preview camera", bpy.data.cameras.new("Preview camera"))
     scene.collection.objects.link(camera)
-    direction = Vector((1.0, -1.4, 0.9)).normalized()
-    camera.location = centre + direction * radius * 3.2
-    camera.rotation_euler = (-direction).to_track_quat("-Z", "Y").to_euler()
-    camera.data.clip_end = radius * 20
     camera.data.lens = 40
+    direction = Vector((1.0, -1.4, 0.9)).normalized()
+    rotation = (-direction).to_track_quat("-Z", "Y")
+    camera.rotation_euler = rotation.to_euler()
+    # Near enough that the bounding box's corners fill the square picture,
+    # with a small margin: each corner, in the camera's axes, must lie within
+    # the field of view from the camera's place on the line of sight.
+    half = math.tan(camera.data.angle / 2) / 1.08
+    inverse = rotation.to_matrix().inverted()
+    distance = 0.0
+    for corner in ((x, y, z) for x in (low.x, high.x) for y in (low.y, high.y) for z in (low.z, high.z)):
+        local = inverse @ (Vector(corner) - centre)
+        distance = max(distance, abs(local.x) / half + local.z, abs(local.y) / half + local.z)
+    camera.location = centre + direction * max(distance, radius * 0.1)
+    camera.data.clip_start = max(distance - 2 * radius, radius * 1e-3, 1e-4)
+    camera.data.clip_end = distance + 4 * radius
     scene.camera = camera
     light = bpy.data.objects.new("Preview light", bpy.data.lights.new("Preview light", "SUN"))
     light.rotation_euler = (math.radians(40), math.radians(10), math.radians(30))
