@@ -158,6 +158,46 @@ def render(path, size=512):
     bpy.ops.render.render(write_still=True)
 
 
+def batch(arguments, job_file, result_file):
+    """Each document of the job into a fresh scene and its output; one line
+    per document, and the results written after each, so that the command
+    knows how far a Blender that ended early came."""
+    from mivka_batch import FAILED, STOPPED, WHOLE
+    from mivka_cli import ConversionFailed
+
+    with open(job_file) as f:
+        job = json.load(f)
+    results = {}
+    for k, item in enumerate(job["items"]):
+        document, output = item["document"], item["output"]
+        reason = ""
+        sys.stdout.flush()
+        saved = os.dup(1)
+        quiet = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(quiet, 1)
+        os.close(quiet)
+        try:
+            empty_scene()
+            whole = convert(document, arguments.scale, arguments.texture_dir, arguments.strict)
+            save(output)
+            status = WHOLE if whole else STOPPED
+        except (Exception, SystemExit) as failure:  # one bad document does not end the batch
+            status = FAILED
+            told = isinstance(failure, (SystemExit, ConversionFailed))
+            reason = str(failure) if told else "%s: %s" % (type(failure).__name__, failure)
+            reason = reason[len("mivka: "):] if reason.startswith("mivka: ") else reason
+        finally:
+            sys.stdout.flush()
+            os.dup2(saved, 1)
+            os.close(saved)
+        results[document] = {"status": status, "reason": reason, "output": output}
+        with open(result_file, "w") as f:
+            json.dump(results, f)
+        number = job["first"] + k * job["step"] + 1
+        print("mivka: [%d/%d] %s: %s" % (number, job["count"], document, status), flush=True)
+    return 0
+
+
 def texture_dir(text):
     kind, _, folder = text.partition("=")
     return kind, folder
@@ -165,7 +205,9 @@ def texture_dir(text):
 
 def main(argv):
     parser = argparse.ArgumentParser(prog="mivka_blender")
-    parser.add_argument("documents", nargs="+")
+    parser.add_argument("documents", nargs="*")
+    parser.add_argument("--batch", nargs=2, metavar=("JOB.json", "RESULTS.json"),
+                        help="convert the documents a job file names, each into its output, and note the results")
     parser.add_argument("--scale", type=float)
     parser.add_argument("--texture-dir", type=texture_dir, action="append", default=[])
     parser.add_argument("-o", "--output", action="append", default=[])
@@ -181,6 +223,8 @@ def main(argv):
         import Blender
 
         Blender.NMesh.NMesh.putBuffers = None
+    if arguments.batch:
+        return batch(arguments, *arguments.batch)
 
     snapshots = {}
     from mivka_cli import ConversionFailed

@@ -10,6 +10,7 @@ import sys
 from blender24.names import decode_name
 
 TEXTURE_KINDS = ("ColorMap", "NormalMap", "AlphaMap")
+FORMATS = ("glb", "gltf", "blend", "fbx", "obj")
 _KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap", "bump": "NormalMap",
                  "alpha": "AlphaMap"}
 
@@ -31,7 +32,9 @@ def parse_arguments(argv):
         prog="mivka",
         description="Convert a Metasequoia document (.mqo) with the Mivka module into the in-memory "
                     "Blender host, then print a summary of the scene it built.")
-    parser.add_argument("file", metavar="FILE.mqo", help="the document to convert")
+    parser.add_argument("files", nargs="+", metavar="FILE.mqo",
+                        help="the document to convert; several documents or folders (searched for .mqo files "
+                             "in all their subfolders) convert as a batch into the folder given with -o")
     parser.add_argument("--scale", type=float, metavar="S",
                         help="scale factor for vertex positions and translations "
                              "(stored as \"Scale\" in the registry record \"Mivka\"; default 1.0)")
@@ -52,7 +55,19 @@ def parse_arguments(argv):
     parser.add_argument("--render", metavar="PREVIEW.png",
                         help="convert inside Blender and render a small preview picture, with a camera framing "
                              "the model")
+    parser.add_argument("--format", choices=FORMATS, default="glb",
+                        help="the file format of a batch's outputs (default glb)")
+    parser.add_argument("--jobs", type=int, default=1, metavar="N",
+                        help="for a batch: run N Blender processes side by side (default 1)")
     arguments = parser.parse_args(argv)
+    arguments.batch = len(arguments.files) > 1 or any(os.path.isdir(f) for f in arguments.files)
+    if arguments.batch:
+        if len(arguments.output) != 1 or arguments.json or arguments.render:
+            parser.error("a batch of documents needs one output folder, -o OUTDIR/, and no --json or --render")
+        if arguments.jobs < 1:
+            parser.error("--jobs needs a number from 1 up")
+        return arguments
+    arguments.file = arguments.files[0]
     if arguments.json and (arguments.output or arguments.render):
         parser.error("--json describes the in-memory host's scene; use it without -o and --render")
     for output in arguments.output:
@@ -316,6 +331,10 @@ def summary(data):
 
 def main(argv=None):
     arguments = parse_arguments(sys.argv[1:] if argv is None else argv)
+    if arguments.batch:
+        from mivka_batch import run_batch
+
+        return run_batch(arguments)
     if arguments.output or arguments.render:
         return convert_in_blender(arguments)
     try:

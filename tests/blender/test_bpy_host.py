@@ -272,3 +272,26 @@ def test_the_command_through_blender_reports_in_one_line(tmp_path):
     assert failed.returncode == 1 and b"Traceback" not in failed.stdout + failed.stderr
     assert failed.stderr.strip().splitlines() == [failed.stderr.strip()] and b"399 levels deep" in failed.stderr
     assert b".blend and .fbx can hold this scene" in failed.stderr
+
+
+def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path):
+    from test_mivka import run
+
+    library = tmp_path / "library"
+    (library / "sub").mkdir(parents=True)
+    (library / "good.mqo").write_text(HEAD + obj("a"))
+    (library / "sub" / "nested.MQO").write_text(HEAD + obj("b"))
+    (library / "stopped.mqo").write_text(HEAD + obj("c") + "%%%\n")
+    (library / "failing.mqo").write_text(HEAD + obj("d", (), TRIANGLE.replace("3 V(0 1 2)", "3 V(0 1 9)")))
+    (library / "notes.txt").write_text("not a document")
+    done = run(library, "-o", tmp_path / "out", "--format", "glb", "--jobs", "2")
+    assert done.returncode == 1, done.stderr
+    lines = done.stdout.decode().splitlines()
+    assert sorted(line.split(": ", 2)[2] for line in lines if line.startswith("mivka: [")) == \
+        ["converted whole", "converted whole", "failed", "stopped early"]
+    assert lines[-5:-2] == ["converted whole: 2", "stopped early:   1", "failed:          1"]
+    assert "failing.mqo: failed (the conversion stopped: IndexError: list index out of range)" in lines[-2]
+    assert sorted(str(p.relative_to(tmp_path / "out")) for p in (tmp_path / "out").rglob("*.glb")) == \
+        ["good.glb", "stopped.glb", "sub/nested.glb"]
+    whole = run(library / "good.mqo", library / "sub", "-o", tmp_path / "again", "--format", "blend")
+    assert whole.returncode == 0 and (tmp_path / "again" / "nested.blend").exists()
