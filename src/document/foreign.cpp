@@ -81,18 +81,11 @@ bool foreign_call_at(scanner_t const& scan)
 
 bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_view> known)
 {
+    if (!foreign_word_at(scan, known))
+        return false;
     skip_whitespace(scan);
     iterator_t const last = scan.last;
-    iterator_t p = scan.first;
-    iterator_t const end = word_end(p, last);
-    if (end == p)
-        return false;
-    std::string_view const word(p, std::size_t(end - p));
-    for (std::string_view const k : known) {
-        if (word == k)
-            return false;
-    }
-    p = end;
+    iterator_t p = word_end(scan.first, last);
     while (p != last && *p != '\n' && *p != '\r') {
         if (*p == '"') {
             p = past_quote(p, last);

@@ -13,6 +13,19 @@ from blender24.names import decode_name
 from . import Mathutils, NMesh
 
 
+def _restriction(attribute):
+    """A 2.4x restriction flag that the Blender object follows."""
+
+    def get(self):
+        return getattr(self, attribute)
+
+    def set(self, value):
+        setattr(self, attribute, bool(value))
+        self._restrict()
+
+    return property(get, set)
+
+
 class Object(objects.Object):
     mesh_type = NMesh.NMesh
 
@@ -68,23 +81,8 @@ class Object(objects.Object):
     _display_off = False
     _render_off = False
 
-    @property
-    def restrictDisplay(self):
-        return self._display_off
-
-    @restrictDisplay.setter
-    def restrictDisplay(self, value):
-        self._display_off = bool(value)
-        self._restrict()
-
-    @property
-    def restrictRender(self):
-        return self._render_off
-
-    @restrictRender.setter
-    def restrictRender(self, value):
-        self._render_off = bool(value)
-        self._restrict()
+    restrictDisplay = _restriction("_display_off")
+    restrictRender = _restriction("_render_off")
 
     def _place(self):
         """Hands the 2.4x matrix to Blender and keeps the world matrix that Blender will show."""
