@@ -19,6 +19,14 @@ std::size_t host_count(HostObject const& sequence)
     return python::extract<std::size_t>(sequence.attr("__len__")());
 }
 
+// The error a host list raises for a number beyond its end: what a vertex
+// or material number beyond its list gives, whichever way the mesh is built.
+void raise_beyond_list()
+{
+    PyErr_SetString(PyExc_IndexError, "list index out of range");
+    python::throw_error_already_set();
+}
+
 }  // namespace
 
 void HostSink::begin_objects()
@@ -144,15 +152,16 @@ void HostSink::begin_vertices()
 // factor; each vertex goes to the end of the mesh's vertex list.
 void HostSink::vertex(float x, float y, float z)
 {
+    double const host_x = double(x) * scale_;
+    double const host_y = -(double(z) * scale_);
+    double const host_z = double(y) * scale_;
     if (put_buffers_) {
-        gathered_.vertices.insert(gathered_.vertices.end(),
-                                  {double(x) * scale_, -(double(z) * scale_), double(y) * scale_});
+        gathered_.vertices.insert(gathered_.vertices.end(), {host_x, host_y, host_z});
         return;
     }
     static PyObject* const verts = host::name("verts");
     static PyObject* const append = host::name("append");
-    HostObject const vertex = host::call(vert_, host::number(double(x) * scale_), host::number(-(double(z) * scale_)),
-                                         host::number(double(y) * scale_));
+    HostObject const vertex = host::call(vert_, host::number(host_x), host::number(host_y), host::number(host_z));
     host::call_method(host::attribute(mesh_, verts), append, vertex);
 }
 
@@ -176,10 +185,8 @@ void HostSink::begin_faces()
 HostObject HostSink::vertex_at(std::uint32_t number) const
 {
     PyObject* const list = vertex_list_.ptr();
-    if (number >= std::size_t(PyList_GET_SIZE(list))) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        python::throw_error_already_set();
-    }
+    if (number >= std::size_t(PyList_GET_SIZE(list)))
+        raise_beyond_list();
     return HostObject(python::handle<>(python::borrowed(PyList_GET_ITEM(list, number))));
 }
 
@@ -280,10 +287,8 @@ void HostSink::set_material(HostObject const& face, std::int32_t number)
 // the host's lookup error, as a lookup in the vertex list would raise.
 std::uint32_t HostSink::checked_vertex(std::uint32_t number) const
 {
-    if (number >= gathered_.vertices.size() / 3) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        python::throw_error_already_set();
-    }
+    if (number >= gathered_.vertices.size() / 3)
+        raise_beyond_list();
     return number;
 }
 
@@ -295,10 +300,8 @@ std::int32_t HostSink::gathered_slot(std::int32_t number)
         if (slot.first == number)
             return slot.second;
     }
-    if (std::size_t(number) >= material_count_) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        python::throw_error_already_set();
-    }
+    if (std::size_t(number) >= material_count_)
+        raise_beyond_list();
     static PyObject* const add_material = host::name("addMaterial");
     host::call_method(mesh_, add_material, HostObject(materials_[number]));
     std::int32_t const slot = std::int32_t(gathered_.slots.size());
@@ -356,19 +359,15 @@ HostObject buffer_of(std::vector<T> const& values)
 
 // The gathered mesh in one call: vertices (doubles), corner counts, corners,
 // texture coordinates and colours (or None when no face had them), material
-// slots per face and edges (32-bit integers), as bytes in the machine's order.
+// slots per face and edges (32-bit integers), as bytes in the machine's
+// order, and whether the faces are smooth.
 void HostSink::put_gathered()
 {
     Gathered& g = gathered_;
     HostObject const none;
-    if (smooth_)
-        host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
-                   g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
-                   buffer_of(g.materials), buffer_of(g.edges), HostObject(true));
-    else
-        host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
-                   g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
-                   buffer_of(g.materials), buffer_of(g.edges));
+    host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
+               g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
+               buffer_of(g.materials), buffer_of(g.edges), HostObject(smooth_));
     g = Gathered();
 }
 
