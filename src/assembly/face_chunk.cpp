@@ -63,6 +63,21 @@ bool read_list_to_close(scanner_t const& scan, ElementT const& element, std::vec
     }
 }
 
+// A part of an extended face line holding a list of any length: its
+// literal, the values, ")". `present` tells whether the last such part was
+// read whole; on failure the scanner goes back to where the part began.
+template <typename ElementT, typename T>
+bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, std::vector<T>& values,
+               bool& present)
+{
+    return restore_on_failure(scan, [&] {
+        if (!classic::str_p(literal).parse(scan))
+            return false;
+        values.clear();
+        return present = read_list_to_close(scan, element, values);
+    });
+}
+
 // A face line of an extended document: the count, "V(" any number of
 // corners ")", then "M(", "UV(" and "COL(" in any order, and other parts
 // ("UID(...)", "N(...)", "CRS(...)") skipped.
@@ -74,28 +89,12 @@ bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, Polygon& fac
         !read_list_to_close(scan, unsigned_value_parser(), face.vertex_indices) || face.vertex_indices.empty())
         return false;
     count = static_cast<std::int32_t>(line_count.value());
-    for (;;) {
-        bool const read = restore_on_failure(scan, [&] {
-            if (str_p("M(").parse(scan)) {
-                auto const hit = signed_integer_parser().parse(scan);
-                if (!hit || !ch_p(')').parse(scan))
-                    return false;
-                face.material_number = hit.value();
-                return true;
-            }
-            if (str_p("UV(").parse(scan)) {
-                face.uv_values.clear();
-                return face.has_uv = read_list_to_close(scan, single_real_parser(), face.uv_values);
-            }
-            if (str_p("COL(").parse(scan)) {
-                face.colour_values.clear();
-                return face.has_colours = read_list_to_close(scan, unsigned_value_parser(), face.colour_values);
-            }
-            return false;
-        });
-        if (!read && !skip_foreign_call(scan))
-            return true;
-    }
+    while (optional_part(scan, "M(", signed_integer_parser(), face.material_number) ||
+           list_part(scan, "UV(", single_real_parser(), face.uv_values, face.has_uv) ||
+           list_part(scan, "COL(", unsigned_value_parser(), face.colour_values, face.has_colours) ||
+           skip_foreign_call(scan))
+        continue;
+    return true;
 }
 
 // The same face as a line of at most four corners.

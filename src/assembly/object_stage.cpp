@@ -31,7 +31,7 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
         if (!parse_face_chunk(scan, sink, extended)) {
             // An object whose chunk stopped early is not complete: it takes
             // no part in the hierarchy.
-            if (!depths.empty() && depths.back().object == object)
+            if (entry_of(depths, object))
                 depths.pop_back();
             break;
         }

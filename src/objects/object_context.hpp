@@ -22,6 +22,14 @@ struct DepthEntry
 
 typedef std::vector<DepthEntry> DepthList;
 
+// The entry of object number `object`, or null when it has none. Entries are
+// made in document order, so an object's entry, if any, is the last one
+// while its chunk is read.
+inline DepthEntry* entry_of(DepthList& depths, std::size_t object)
+{
+    return !depths.empty() && depths.back().object == object ? &depths.back() : nullptr;
+}
+
 }  // namespace MQO
 
 #endif

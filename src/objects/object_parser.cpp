@@ -84,8 +84,8 @@ void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::siz
             std::int32_t const depth = static_cast<std::int32_t>(boost::get<std::uint32_t>(value));
             // One entry per object: a second depth line would make the object
             // its own parent and move its mesh twice.
-            if (!depths.empty() && depths.back().object == object)
-                depths.back().depth = depth;
+            if (DepthEntry* const entry = entry_of(depths, object))
+                entry->depth = depth;
             else
                 depths.push_back(DepthEntry{object, depth});
         } else if (tag == scale_attribute) {
@@ -102,8 +102,8 @@ void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::siz
         skip_foreign_line(scan, {});
         read_keyword_attributes(scan, keywords, 0, 0, apply);
     }
-    if (!depths.empty() && depths.back().object == object)
-        depths.back().degenerate_scale = scale.degenerate();
+    if (DepthEntry* const entry = entry_of(depths, object))
+        entry->degenerate_scale = scale.degenerate();
 }
 
 bool ObjectScale::degenerate() const
