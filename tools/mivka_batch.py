@@ -5,10 +5,10 @@ table. N Blender processes share the documents (--jobs)."""
 
 import json
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 
 WHOLE, STOPPED, FAILED = "converted whole", "stopped early", "failed"
 
@@ -33,9 +33,10 @@ def documents(paths):
 def run_batch(arguments):
     """Converts every document; 0 only when each converted whole, 3 when
     some stopped early and none failed, 1 when one failed."""
-    blender = shutil.which("blender")
-    if blender is None:
-        print("mivka: a batch needs Blender (apt-get install blender)", file=sys.stderr)
+    from mivka_cli import blender_command
+
+    start = blender_command(arguments, "a batch needs")
+    if start is None:
         return 1
     out_folder = arguments.output[0]
     work = []
@@ -49,7 +50,6 @@ def run_batch(arguments):
         os.makedirs(os.path.dirname(os.path.abspath(item["output"])), exist_ok=True)
 
     jobs = min(arguments.jobs, len(work))
-    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mivka_blender.py")
     results = {}
     with tempfile.TemporaryDirectory() as folder:
         running = []
@@ -58,18 +58,8 @@ def run_batch(arguments):
             job_file, result_file = os.path.join(folder, "job%d.json" % j), os.path.join(folder, "done%d.json" % j)
             with open(job_file, "w") as f:
                 json.dump({"items": share, "count": len(work), "first": j, "step": jobs}, f)
-            command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--",
-                       "--batch", job_file, result_file]
-            if arguments.scale is not None:
-                command += ["--scale", repr(arguments.scale)]
-            if arguments.strict:
-                command += ["--strict"]
-            for kind, texture_folder in arguments.texture_dir:
-                command += ["--texture-dir", "%s=%s" % (kind, texture_folder)]
-            process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            process = subprocess.Popen(start + ["--batch", job_file, result_file], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
             running.append((process, result_file))
-        import threading
-
         lock = threading.Lock()
 
         def forward(stream):  # the progress lines, as they come

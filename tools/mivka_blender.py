@@ -9,6 +9,7 @@ With several documents (--each), every one is converted into a fresh scene
 and described (used by the tests)."""
 
 import argparse
+import contextlib
 import json
 import math
 import os
@@ -68,6 +69,25 @@ def hierarchy_depth():
     return max(depths.values(), default=0)
 
 
+@contextlib.contextmanager
+def output_to(target, *descriptors):
+    """The process's output `descriptors` (1, 2) write to the file
+    descriptor `target` meanwhile: Blender's own output too."""
+    sys.stdout.flush()
+    sys.stderr.flush()
+    saved = [os.dup(fd) for fd in descriptors]
+    for fd in descriptors:
+        os.dup2(target, fd)
+    try:
+        yield
+    finally:
+        sys.stdout.flush()
+        sys.stderr.flush()
+        for fd, copy in zip(descriptors, saved):
+            os.dup2(copy, fd)
+            os.close(copy)
+
+
 def export_gltf(path, export_format):
     """Blender's glTF exporter, whose failure is told in one line: it walks
     the hierarchy recursively, and a deep one exhausts Python's stack. What
@@ -75,24 +95,14 @@ def export_gltf(path, export_format):
     import re
     import tempfile
 
-    sys.stdout.flush()
-    sys.stderr.flush()
     with tempfile.TemporaryFile() as held:
-        saved = [os.dup(1), os.dup(2)]
-        os.dup2(held.fileno(), 1)
-        os.dup2(held.fileno(), 2)
-        try:
-            # Modifiers applied: a mirrored model arrives whole.
-            bpy.ops.export_scene.gltf(filepath=path, export_format=export_format, export_apply=True)
-            failure = None
-        except RuntimeError as error:
-            failure = error
-        finally:
-            sys.stdout.flush()
-            sys.stderr.flush()
-            for fd, copy in ((1, saved[0]), (2, saved[1])):
-                os.dup2(copy, fd)
-                os.close(copy)
+        failure = None
+        with output_to(held.fileno(), 1, 2):
+            try:
+                # Modifiers applied: a mirrored model arrives whole.
+                bpy.ops.export_scene.gltf(filepath=path, export_format=export_format, export_apply=True)
+            except RuntimeError as error:
+                failure = error
         held.seek(0)
         text = held.read()
     if failure is None:
@@ -171,15 +181,12 @@ def batch(arguments, job_file, result_file):
     for k, item in enumerate(job["items"]):
         document, output = item["document"], item["output"]
         reason = ""
-        sys.stdout.flush()
-        saved = os.dup(1)
         quiet = os.open(os.devnull, os.O_WRONLY)
-        os.dup2(quiet, 1)
-        os.close(quiet)
         try:
-            empty_scene()
-            whole = convert(document, arguments.scale, arguments.texture_dir, arguments.strict)
-            save(output)
+            with output_to(quiet, 1):
+                empty_scene()
+                whole = convert(document, arguments.scale, arguments.texture_dir, arguments.strict)
+                save(output)
             status = WHOLE if whole else STOPPED
         except (Exception, SystemExit) as failure:  # one bad document does not end the batch
             status = FAILED
@@ -187,9 +194,7 @@ def batch(arguments, job_file, result_file):
             reason = str(failure) if told else "%s: %s" % (type(failure).__name__, failure)
             reason = reason[len("mivka: "):] if reason.startswith("mivka: ") else reason
         finally:
-            sys.stdout.flush()
-            os.dup2(saved, 1)
-            os.close(saved)
+            os.close(quiet)
         results[document] = {"status": status, "reason": reason, "output": output}
         with open(result_file, "w") as f:
             json.dump(results, f)

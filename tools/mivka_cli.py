@@ -76,15 +76,16 @@ def parse_arguments(argv):
     return arguments
 
 
-def convert_in_blender(arguments):
-    """Runs the conversion in Blender without a window; returns its exit status."""
+def blender_command(arguments, needing):
+    """The command that runs mivka_blender.py in Blender without a window,
+    with the conversion's options; None, with a line on standard error
+    naming what is `needing` it, when Blender is not installed."""
     import shutil
-    import subprocess
 
     blender = shutil.which("blender")
     if blender is None:
-        print("mivka: -o and --render need Blender (apt-get install blender)", file=sys.stderr)
-        return 1
+        print("mivka: %s Blender (apt-get install blender)" % needing, file=sys.stderr)
+        return None
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mivka_blender.py")
     command = [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--"]
     if arguments.scale is not None:
@@ -93,6 +94,16 @@ def convert_in_blender(arguments):
         command += ["--strict"]
     for kind, folder in arguments.texture_dir:
         command += ["--texture-dir", "%s=%s" % (kind, folder)]
+    return command
+
+
+def convert_in_blender(arguments):
+    """Runs the conversion in Blender without a window; returns its exit status."""
+    import subprocess
+
+    command = blender_command(arguments, "-o and --render need")
+    if command is None:
+        return 1
     for output in arguments.output:
         command += ["-o", output]
     if arguments.render:
