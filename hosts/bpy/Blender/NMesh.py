@@ -83,13 +83,13 @@ class NMesh(MeshFlags):
         every face is smooth."""
         import numpy
 
-        self._smooth = numpy.full(len(counts) // 4, bool(smooth))
         write_arrays(self, numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
                      numpy.frombuffer(corners, dtype=numpy.int32),
                      None if uv is None else numpy.frombuffer(uv, dtype=numpy.float32),
                      None if colours is None else numpy.frombuffer(colours, dtype=numpy.uint8),
                      numpy.frombuffer(materials, dtype=numpy.int32),
-                     numpy.frombuffer(edges, dtype=numpy.int32).reshape(-1, 2))
+                     numpy.frombuffer(edges, dtype=numpy.int32).reshape(-1, 2),
+                     numpy.full(len(counts) // 4, bool(smooth)))
 
     def transform(self, matrix, recalc_normals=0):
         """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix."""
@@ -154,18 +154,19 @@ def write_mesh(source):
     if source._vertex_colours:
         colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else [WHITE] * len(f)
                                                     for f in faces)), dtype=numpy.uint8)
-    source._smooth = numpy.fromiter((f.smooth for f in faces), dtype=bool, count=len(faces))
     write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
                  numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),
                  numpy.array([(number(id(e.v1)), number(id(e.v2))) for e in source.edges],
-                             dtype=numpy.int32).reshape(-1, 2))
+                             dtype=numpy.int32).reshape(-1, 2),
+                 numpy.fromiter((f.smooth for f in faces), dtype=bool, count=len(faces)))
 
 
-def write_arrays(source, vertices, lengths, corners, uv, colours, material_index, edges):
+def write_arrays(source, vertices, lengths, corners, uv, colours, material_index, edges, smooth):
     """A whole mesh into the Blender mesh: vertex coordinates (doubles, x y z
     after each other), corners per face, the faces' vertex numbers, texture
     coordinates (u v per corner) and colours (r g b a bytes per corner) or
-    None, each face's material slot and the edges as vertex pairs."""
+    None, each face's material slot, the edges as vertex pairs and whether
+    each face is smooth."""
     import numpy
 
     mesh = source.mesh
@@ -205,8 +206,7 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
         unit = colours.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
-    smooth = getattr(source, "_smooth", None)
-    if smooth is not None and len(kept_lengths) and smooth.any():
+    if len(kept_lengths) and smooth.any():
         mesh.polygons.foreach_set("use_smooth", smooth[kept])
     if source._auto_smooth:
         import math
