@@ -2,12 +2,31 @@
 // recording sink, with no interpreter; each input is read with the plain
 // rules, then with extended reading on. The input is read where libFuzzer
 // put it (a buffer of exactly its size), so any read past its end is a
-// sanitizer report; so is any memory error or undefined behaviour.
+// sanitizer report; so is any memory error or undefined behaviour. An
+// input that starts as a zip archive is unpacked, and its document read.
 #include "assembly/document_reader.hpp"
 #include "assembly/recording_sink.hpp"
+#include "document/archive.hpp"
 #include "document/console.hpp"
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+void read_both_ways(const char* begin, const char* end)
+{
+    for (bool const extended : {false, true}) {
+        const char* first = begin;
+        MQO::scanner_t const scan(first, end);
+        MQO::RecordingSink sink;
+        auto mode = MQO::ExtendedSwitch::fixed(extended);
+        MQO::read_document(scan, sink, mode);
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -17,12 +36,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    for (bool const extended : {false, true}) {
-        const char* first = reinterpret_cast<const char*>(data);
-        MQO::scanner_t const scan(first, first + size);
-        MQO::RecordingSink sink;
-        auto mode = MQO::ExtendedSwitch::fixed(extended);
-        MQO::read_document(scan, sink, mode);
-    }
+    const char* begin = reinterpret_cast<const char*>(data);
+    read_both_ways(begin, begin + size);
+    std::vector<char> document;
+    std::string why;
+    if (MQO::looks_like_archive(begin, begin + size) && MQO::unpack_document(begin, begin + size, document, why))
+        read_both_ways(document.data(), document.data() + document.size());
     return 0;
 }

@@ -25,6 +25,10 @@ corpus_folder="${MIVKA_CORPUS:-../shared/corpus/mqo}"
 for seed in "$corpus_folder"/*.mqo samples/*.mqo tests/data/*/*.mqo; do
     [ -f "$seed" ] && cp -n "$seed" "$corpus/" 2>/dev/null || true
 done
+# An archive of the sample, stored uncompressed so that mutations reach the
+# document inside it.
+/usr/bin/python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], "w").write("samples/lantern.mqo", "lantern.mqo")' \
+    "$corpus/lantern.mqoz"
 
 export PYTHONMALLOC=malloc
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

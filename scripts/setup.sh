@@ -4,7 +4,8 @@
 set -eu
 
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
-libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev $*"
+libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev
+libzip-dev pkg-config $*"
 
 missing=""
 for package in $packages; do

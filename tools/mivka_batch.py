@@ -14,15 +14,16 @@ WHOLE, STOPPED, FAILED = "converted whole", "stopped early", "failed"
 
 
 def documents(paths):
-    """(document, its path below its folder) for every .mqo file of the
-    folders (searched through all subfolders, in name order) and files."""
+    """(document, its path below its folder) for every .mqo and .mqoz file
+    of the folders (searched through all subfolders, in name order) and
+    files."""
     found = []
     for path in paths:
         if os.path.isdir(path):
             for folder, subfolders, files in os.walk(path):
                 subfolders.sort()
                 for name in sorted(files):
-                    if name.lower().endswith(".mqo"):
+                    if name.lower().endswith((".mqo", ".mqoz")):
                         document = os.path.join(folder, name)
                         found.append((document, os.path.relpath(document, path)))
         else:
@@ -40,11 +41,15 @@ def run_batch(arguments):
         return 1
     out_folder = arguments.output[0]
     work = []
+    taken = set()
     for document, below in documents(arguments.files):
         out = os.path.join(out_folder, os.path.splitext(below)[0] + "." + arguments.format)
+        if out in taken:  # model.mqo beside model.mqoz: the second keeps its whole name
+            out = os.path.join(out_folder, below + "." + arguments.format)
+        taken.add(out)
         work.append({"document": document, "output": out})
     if not work:
-        print("mivka: no .mqo documents in %s" % " ".join(arguments.files), file=sys.stderr)
+        print("mivka: no .mqo or .mqoz documents in %s" % " ".join(arguments.files), file=sys.stderr)
         return 1
     for item in work:
         os.makedirs(os.path.dirname(os.path.abspath(item["output"])), exist_ok=True)

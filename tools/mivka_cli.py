@@ -33,8 +33,8 @@ def parse_arguments(argv):
         description="Convert a Metasequoia document (.mqo) with the Mivka module into the in-memory "
                     "Blender host, then print a summary of the scene it built.")
     parser.add_argument("files", nargs="+", metavar="FILE.mqo",
-                        help="the document to convert; several documents or folders (searched for .mqo files "
-                             "in all their subfolders) convert as a batch into the folder given with -o")
+                        help="the document to convert; several documents or folders (searched for .mqo and .mqoz "
+                             "files in all their subfolders) convert as a batch into the folder given with -o")
     parser.add_argument("--scale", type=float, metavar="S",
                         help="scale factor for vertex positions and translations "
                              "(stored as \"Scale\" in the registry record \"Mivka\"; default 1.0)")

@@ -31,14 +31,14 @@ def _load_mivka():
 
 
 class ImportMetasequoia(bpy.types.Operator, ImportHelper):
-    """Import a Metasequoia text document (.mqo)"""
+    """Import a Metasequoia text document (.mqo, or .mqoz archive)"""
 
     bl_idname = "import_scene.mivka_mqo"
     bl_label = "Import Metasequoia"
     bl_options = {"REGISTER", "UNDO"}
 
     filename_ext = ".mqo"
-    filter_glob: StringProperty(default="*.mqo", options={"HIDDEN"})
+    filter_glob: StringProperty(default="*.mqo;*.mqoz", options={"HIDDEN"})
     scale: FloatProperty(name="Scale", description="Factor for vertex positions and translations",
                          default=1.0, soft_min=0.0001, soft_max=1000.0)
     color_maps: StringProperty(name="Colour textures", description="Folder to look for colour textures in",

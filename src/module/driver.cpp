@@ -1,6 +1,7 @@
 #include "module/driver.hpp"
 
 #include "assembly/document_reader.hpp"
+#include "document/archive.hpp"
 #include "document/clock.hpp"
 #include "document/console.hpp"
 #include "document/document_source.hpp"
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace MQO {
 
@@ -81,17 +84,35 @@ void readmqo(std::string const& path)
         return;
     }
     iterator_t position = source.begin();
-    iterator_t const end = source.end();
+    iterator_t end = source.end();
     std::int64_t const start_ms = clock_ms();
 
     out << "Beginning Conversion." << path << '\n' << std::flush;
 
+    // Asked of the registry only where the plain rules would stop.
+    ExtendedSwitch extended([] { return host::registry_flag("Extended"); });
+    // A zip archive is no text document: in extended mode, its document
+    // member is read instead, out of memory.
+    std::vector<char> unpacked;
+    if (looks_like_archive(position, end) && extended.on()) {
+        std::string why;
+        bool const unpacked_whole = unpack_document(position, end, unpacked, why);
+        raise_if_cut_short(source, path);
+        if (!unpacked_whole) {
+            out << "Unable to read archive. " << path << ": " << why << '\n';
+            host::report_progress(1.0, "Error");
+            out.write(header_failure_line, sizeof header_failure_line - 1);
+            return;
+        }
+        position = unpacked.data();
+        end = position + unpacked.size();
+    }
+
+    iterator_t const document_begin = position;
     scanner_t const scan(position, end);
     bool read = false;
     {
         HostSink sink(document_folder_of(path));
-        // Asked of the registry only where the plain rules would stop.
-        ExtendedSwitch extended([] { return host::registry_flag("Extended"); });
         sink.set_extended(&extended);
         read = read_document(scan, sink, extended);
     }
@@ -103,7 +124,7 @@ void readmqo(std::string const& path)
     }
 
     raise_if_cut_short(source, path);
-    report_unread_text(scan, source.begin());
+    report_unread_text(scan, document_begin);
     host::report_progress(1.0, "Done");
     out << "TimeIt " << seconds_since(start_ms) << "sec" << '\n' << std::flush;
 }

@@ -9,6 +9,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import zipfile
 
 import pytest
 
@@ -284,14 +285,17 @@ def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path)
     (library / "stopped.mqo").write_text(HEAD + obj("c") + "%%%\n")
     (library / "failing.mqo").write_text(HEAD + obj("d", (), TRIANGLE.replace("3 V(0 1 2)", "3 V(0 1 9)")))
     (library / "notes.txt").write_text("not a document")
+    with zipfile.ZipFile(library / "good.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("good.mqo", HEAD + obj("e"))
     done = run(library, "-o", tmp_path / "out", "--format", "glb", "--jobs", "2")
     assert done.returncode == 1, done.stderr
     lines = done.stdout.decode().splitlines()
     assert sorted(line.split(": ", 2)[2] for line in lines if line.startswith("mivka: [")) == \
-        ["converted whole", "converted whole", "failed", "stopped early"]
-    assert lines[-5:-2] == ["converted whole: 2", "stopped early:   1", "failed:          1"]
+        ["converted whole", "converted whole", "converted whole", "failed", "stopped early"]
+    assert lines[-5:-2] == ["converted whole: 3", "stopped early:   1", "failed:          1"]
     assert "failing.mqo: failed (the conversion stopped: IndexError: list index out of range)" in lines[-2]
+    # The archive beside a document of the same name keeps its whole name.
     assert sorted(str(p.relative_to(tmp_path / "out")) for p in (tmp_path / "out").rglob("*.glb")) == \
-        ["good.glb", "stopped.glb", "sub/nested.glb"]
+        ["good.glb", "good.mqoz.glb", "stopped.glb", "sub/nested.glb"]
     whole = run(library / "good.mqo", library / "sub", "-o", tmp_path / "again", "--format", "blend")
     assert whole.returncode == 0 and (tmp_path / "again" / "nested.blend").exists()

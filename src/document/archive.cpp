@@ -1,0 +1,104 @@
+#include "document/archive.hpp"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace MQO {
+
+namespace {
+
+struct ArchiveCloser
+{
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct MemberCloser
+{
+    void operator()(zip_file_t* member) const { zip_fclose(member); }
+};
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+using Member = std::unique_ptr<zip_file_t, MemberCloser>;
+
+bool names_document(const char* name)
+{
+    std::size_t const length = std::strlen(name);
+    if (length < 4)
+        return false;
+    const char* suffix = name + length - 4;
+    return suffix[0] == '.' && (suffix[1] | 0x20) == 'm' && (suffix[2] | 0x20) == 'q' && (suffix[3] | 0x20) == 'o';
+}
+
+Archive open_archive(const char* begin, const char* end, std::string& why)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(begin, static_cast<zip_uint64_t>(end - begin), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (archive == nullptr) {
+        why = zip_error_strerror(&error);
+        if (source)
+            zip_source_free(source);
+    }
+    zip_error_fini(&error);
+    return Archive(archive);
+}
+
+// Reads the member in pieces, never trusting the size its header states for
+// more than a first reservation.
+bool read_member(zip_t* archive, zip_uint64_t index, std::vector<char>& document, std::string& why)
+{
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    Member member(zip_fopen_index(archive, index, 0));
+    if (member == nullptr || zip_stat_index(archive, index, 0, &stat) != 0) {
+        why = zip_strerror(archive);
+        return false;
+    }
+    try {
+        if (stat.valid & ZIP_STAT_SIZE)
+            document.reserve(static_cast<std::size_t>(std::min<zip_uint64_t>(stat.size, zip_uint64_t(1) << 28)));
+        char piece[1 << 16];
+        for (;;) {
+            zip_int64_t const got = zip_fread(member.get(), piece, sizeof piece);
+            if (got < 0) {
+                why = zip_file_strerror(member.get());
+                return false;
+            }
+            if (got == 0)
+                return true;
+            document.insert(document.end(), piece, piece + got);
+        }
+    } catch (std::bad_alloc const&) {
+        document = std::vector<char>();
+        why = "the document does not fit in memory";
+        return false;
+    }
+}
+
+}  // namespace
+
+bool looks_like_archive(const char* begin, const char* end)
+{
+    return end - begin >= 4 && std::memcmp(begin, "PK\x03\x04", 4) == 0;
+}
+
+bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why)
+{
+    document.clear();
+    Archive const archive = open_archive(begin, end, why);
+    if (archive == nullptr)
+        return false;
+    zip_int64_t const members = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t index = 0; index < members; ++index) {
+        const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+        if (name != nullptr && names_document(name))
+            return read_member(archive.get(), static_cast<zip_uint64_t>(index), document, why);
+    }
+    why = "no .mqo document in the archive";
+    return false;
+}
+
+}  // namespace MQO

@@ -1,0 +1,74 @@
+"""Zip archives (.mqoz): in extended mode their document member is read out
+of memory and converts as the document itself does; an archive that cannot
+be read ends with one clear line and the header failure."""
+
+import io
+import shutil
+import zipfile
+
+import pytest
+
+from conftest import ROOT, TIMEIT
+from scene_snapshot import snapshot_memory
+
+SAMPLE = (ROOT / "samples" / "lantern.mqo").read_bytes()
+FAILED = b"\x8e\xb8\x94\x73\x28\x8a\xbe\n"
+
+
+def zipped(members, compression=zipfile.ZIP_DEFLATED):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", compression) as archive:
+        for name, data in members:
+            archive.writestr(name, data)
+    return buffer.getvalue()
+
+
+def damaged_member(data):
+    """The archive of one stored member with one byte of that member changed:
+    its checksum no longer holds."""
+    at = data.index(SAMPLE[:40]) + 100
+    return data[:at] + bytes([data[at] ^ 0x01]) + data[at + 1:]
+
+
+@pytest.fixture
+def beside_texture(tmp_path):
+    shutil.copy(ROOT / "samples" / "lantern.png", tmp_path)
+    return tmp_path
+
+
+@pytest.mark.parametrize("members, compression", [
+    ([("lantern.mqo", SAMPLE)], zipfile.ZIP_DEFLATED),
+    ([("thumbnail.png", b"\x89PNG"), ("model/LANTERN.MQO", SAMPLE), ("second.mqo", b"x")], zipfile.ZIP_STORED),
+], ids=["deflated", "after-other-members"])
+def test_the_document_member_converts_as_the_document_does(members, compression, beside_texture, convert, host):
+    (beside_texture / "lantern.mqo").write_bytes(SAMPLE)
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    convert(str(beside_texture / "lantern.mqo"))
+    expected = snapshot_memory()
+    host.reset()
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    path = beside_texture / "lantern.mqoz"
+    path.write_bytes(zipped(members, compression))
+    out = convert(str(path))
+    assert TIMEIT.search(out) and b"Stopped" not in out and b"Unable" not in out
+    assert snapshot_memory() == expected and expected["objects"] and expected["textures"]
+
+
+GOOD = zipped([("lantern.mqo", SAMPLE)], zipfile.ZIP_STORED)
+
+
+@pytest.mark.parametrize("data, extended, line", [
+    (GOOD, False, None),
+    (zipped([("readme.txt", b"text")]), True, b"no .mqo document in the archive"),
+    (GOOD[:len(GOOD) // 2], True, b"Unable to read archive."),
+    (damaged_member(GOOD), True, b"Unable to read archive."),
+    (b"PK\x03\x04", True, b"Unable to read archive."),
+], ids=["not-extended", "no-document", "cut-in-half", "bad-checksum", "signature-only"])
+def test_an_archive_that_cannot_be_read_ends_at_the_header(data, extended, line, tmp_path, convert, host, progress):
+    host.Registry.SetKey("Mivka", {"Extended": extended})
+    path = tmp_path / "model.mqoz"
+    path.write_bytes(data)
+    out = convert(str(path))
+    assert out.endswith(FAILED) and progress[-1] == (1.0, "Error")
+    assert (line is None and out.count(b"\n") == 2) or (line in out and out.count(b"\n") == 3)
+    assert not host.Scene.getCurrent().objects
