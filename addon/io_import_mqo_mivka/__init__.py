@@ -18,12 +18,22 @@ from bpy.props import BoolProperty, FloatProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
 _HERE = os.path.dirname(os.path.abspath(__file__))
+# Where the system's package puts the host packages; the module itself is then
+# on Python's own path.
+_SYSTEM_HOSTS = "/usr/lib/mivka/hosts"
 
 
 def _load_mivka():
-    """The module and the host package travel inside the add-on's folder."""
-    if _HERE not in sys.path:
-        sys.path.insert(0, _HERE)
+    """The module and the host package travel inside the add-on's folder when
+    it was installed from its zip; otherwise they were installed with the
+    system's package."""
+    if os.path.isdir(os.path.join(_HERE, "Blender")):
+        folders = [_HERE]
+    else:
+        folders = [os.path.join(_SYSTEM_HOSTS, "bpy"), os.path.join(_SYSTEM_HOSTS, "common")]
+    for folder in reversed(folders):
+        if folder not in sys.path:
+            sys.path.insert(0, folder)
     import Blender
     import Mivka
 

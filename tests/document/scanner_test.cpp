@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace classic = boost::spirit::classic;
@@ -73,7 +74,7 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         folder = pattern;
     }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::string write(std::string const& name, std::string const& bytes)
     {
