@@ -39,6 +39,7 @@ struct CountingSink : MQO::DocumentSink
         ++vertices;
     }
     std::size_t vertex_count() override { return vertices; }
+    void vertex_weight(std::uint32_t, double) override { ++values; }
     void begin_faces() override {}
     void face(MQO::Face const& line, std::size_t) override
     {

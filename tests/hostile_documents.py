@@ -91,8 +91,16 @@ def outside_layout(tmp_path):
     return path
 
 
+WEIGHTED = TRIANGLE.replace("\tface", "\tvertexattr {\n\t\tweit {\n\t\t\t0 1.0\n\t\t\t2 0.25\n\t\t\t9 1\n"
+                            "\t\t\t2 0.5\n\t\t}\n\t}\n\tface")
+
+
 def display_settings(version="1.1"):
-    """A smooth object with a crease angle, a hidden one, and one mirrored
-    across the document's X and Z axes."""
+    """A smooth object with a crease angle, a hidden one, one mirrored across
+    the document's X and Z axes, a curved surface with vertex weights (one
+    number beyond the vertices, one vertex given twice), and a profile
+    turned on a lathe around the document's Y axis with too many segments."""
     return (HEAD.replace("1.0", version) + obj("smooth", ("shading 1", "facet 40"))
-            + obj("hidden", ("visible 0", "shading 0")) + obj("mirrored", ("mirror 1", "mirror_axis 5")))
+            + obj("hidden", ("visible 0", "shading 0")) + obj("mirrored", ("mirror 1", "mirror_axis 5"))
+            + obj("curved", ("patch 3", "segment 2"), WEIGHTED)
+            + obj("turned", ("patch 1", "segment 5", "lathe 3", "lathe_axis 1", "lathe_seg 5000")))

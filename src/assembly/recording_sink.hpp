@@ -31,6 +31,7 @@ struct RecordedObject
     std::string name;
     std::vector<std::pair<ObjectAttribute, attribute_value> > attributes;
     std::vector<std::array<float, 3> > vertices;  // in the document's axes
+    std::vector<std::pair<std::uint32_t, double> > weights;
     std::vector<RecordedFace> faces;
     std::vector<Polygon> polygons;
     std::vector<std::pair<std::uint32_t, std::uint32_t> > edges;
@@ -76,6 +77,10 @@ public:
     }
     void begin_vertices() override {}
     void vertex(float x, float y, float z) override { objects.back().vertices.push_back({x, y, z}); }
+    void vertex_weight(std::uint32_t vertex, double weight) override
+    {
+        objects.back().weights.emplace_back(vertex, weight);
+    }
     std::size_t vertex_count() override { return objects.back().vertices.size(); }
     void begin_faces() override {}
     void face(Face const& line, std::size_t corners) override { objects.back().faces.push_back({line, corners}); }

@@ -93,6 +93,10 @@ public:
     virtual void begin_vertices() = 0;
     virtual void vertex(float x, float y, float z) = 0;
     virtual std::size_t vertex_count() = 0;
+    // A vertex's weight from the vertexattr chunk's "weit" sub-chunk, when
+    // extended reading is on: its number and weight, as the document gives
+    // them (the number is not checked against the vertices).
+    virtual void vertex_weight(std::uint32_t vertex, double weight) = 0;
     virtual void begin_faces() = 0;
     // A face line of `corners` (3 or 4) corners, all of them listed.
     virtual void face(Face const& line, std::size_t corners) = 0;

@@ -42,6 +42,7 @@ public:
     void begin_vertices() override;
     void vertex(float x, float y, float z) override;
     std::size_t vertex_count() override;
+    void vertex_weight(std::uint32_t vertex, double weight) override;
     void begin_faces() override;
     void face(Face const& line, std::size_t corners) override;
     void polygon(Polygon const& line, std::size_t corners) override;
@@ -64,7 +65,11 @@ private:
 
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
     void display_setting(ObjectAttribute attribute, attribute_value const& value);
+    HostObject add_modifier(const char* type);
+    void add_lathe();
     void add_mirror();
+    void add_subdivision();
+    void add_weights(std::size_t vertices);
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
 
@@ -90,12 +95,24 @@ private:
     std::int32_t gathered_slot(std::int32_t number);
     void put_gathered();
 
+    // How Metasequoia shows the object being read (extended reading only).
+    struct Display
+    {
+        bool smooth = false;  // the object's faces are smooth ("shading 1")
+        double facet = 59.5;  // its crease angle in degrees
+        std::uint32_t mirror = 0;       // 1 separated halves, 2 connected
+        std::uint32_t mirror_axis = 0;  // bits 1 X, 2 Y, 4 Z in the document's axes
+        double mirror_distance = -1.0;  // how near halves are joined ("mirror_dis"), when given
+        std::uint32_t patch = 0;        // 0 flat; 1, 2 spline surfaces; 3, 4 Catmull-Clark
+        std::int64_t segment = -1;      // the patch's divisions, when given
+        std::uint32_t lathe = 0;        // not 0: the profile is turned around an axis
+        std::uint32_t lathe_axis = 0;   // 0 X, 1 Y, 2 Z in the document's axes
+        std::uint32_t lathe_segments = 12;
+    };
+
     ExtendedSwitch* extended_ = nullptr;
-    bool smooth_ = false;  // the object's faces are smooth ("shading 1")
-    double facet_ = 59.5;  // its crease angle in degrees
-    std::uint32_t mirror_ = 0;       // 1 separated halves, 2 connected
-    std::uint32_t mirror_axis_ = 0;  // bits 1 X, 2 Y, 4 Z in the document's axes
-    double mirror_distance_ = -1.0;  // how near halves are joined ("mirror_dis"), when given
+    Display display_;
+    std::vector<std::pair<std::uint32_t, double> > weights_;  // "weit": vertex, weight
     std::string document_folder_;
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it

@@ -6,7 +6,10 @@
 
 #include <boost/python/extract.hpp>
 #include <boost/python/tuple.hpp>
+#include <boost/python/list.hpp>
 #include <boost/variant/get.hpp>
+
+#include <algorithm>
 
 namespace MQO {
 
@@ -42,10 +45,8 @@ void HostSink::begin_object(std::string_view name)
     object_ = host::blender("Object").attr("New")("Mesh", name_bytes);
     mesh_ = host::blender("NMesh").attr("New")(name_bytes);
     objects_.push_back(object_);
-    smooth_ = false;
-    facet_ = 59.5;
-    mirror_ = mirror_axis_ = 0;
-    mirror_distance_ = -1.0;
+    display_ = Display();
+    weights_.clear();
     // A host whose meshes take whole arrays gets each mesh in one call.
     static PyObject* const put_buffers = host::name("putBuffers");
     put_buffers_ = HostObject();
@@ -63,13 +64,13 @@ void HostSink::begin_object(std::string_view name)
 
 void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const& value)
 {
-    if (attribute == shading_attribute || attribute == facet_attribute || attribute == visible_attribute ||
-        attribute == mirror_attribute || attribute == mirror_axis_attribute || attribute == mirror_dis_attribute) {
+    if (attribute == depth_attribute || attribute == folding_attribute || attribute == locking_attribute ||
+        attribute == color_type_attribute || attribute == color_attribute)
+        return;
+    if (attribute < scale_attribute || attribute > translation_attribute) {
         display_setting(attribute, value);
         return;
     }
-    if (attribute < scale_attribute || attribute > translation_attribute)
-        return;
     real_triple const& triple = boost::get<real_triple>(value);
     // Components that the line did not give leave that axis unchanged.
     double const unread = attribute == scale_attribute ? 1.0 : 0.0;
@@ -80,44 +81,138 @@ void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const
 }
 
 // How Metasequoia shows the object, where extended reading is on: smooth
-// faces with a crease angle ("shading 1", "facet"), hidden ("visible 0").
+// faces with a crease angle ("shading 1", "facet"), hidden ("visible 0"),
+// mirrored, subdivided, turned on a lathe.
 void HostSink::display_setting(ObjectAttribute attribute, attribute_value const& value)
 {
     if (!extended_ || !extended_->on())
         return;
-    if (attribute == shading_attribute) {
-        smooth_ = boost::get<std::uint32_t>(value) == 1;
-    } else if (attribute == facet_attribute) {
-        facet_ = boost::get<double>(value);
-    } else if (attribute == mirror_attribute) {
-        mirror_ = boost::get<std::uint32_t>(value);
-    } else if (attribute == mirror_axis_attribute) {
-        mirror_axis_ = boost::get<std::uint32_t>(value);
-    } else if (attribute == mirror_dis_attribute) {
-        mirror_distance_ = boost::get<double>(value);
-    } else if (boost::get<std::uint32_t>(value) == 0) {
-        object_.attr("restrictDisplay") = true;
-        object_.attr("restrictRender") = true;
+    Display& d = display_;
+    auto const whole = [&] { return boost::get<std::uint32_t>(value); };
+    switch (attribute) {
+    case shading_attribute: d.smooth = whole() == 1; break;
+    case facet_attribute: d.facet = boost::get<double>(value); break;
+    case mirror_attribute: d.mirror = whole(); break;
+    case mirror_axis_attribute: d.mirror_axis = whole(); break;
+    case mirror_dis_attribute: d.mirror_distance = boost::get<double>(value); break;
+    case patch_attribute: d.patch = whole(); break;
+    case segment_attribute: d.segment = whole(); break;
+    case lathe_attribute: d.lathe = whole(); break;
+    case lathe_axis_attribute: d.lathe_axis = whole(); break;
+    case lathe_seg_attribute: d.lathe_segments = whole(); break;
+    case visible_attribute:
+        if (whole() == 0) {
+            object_.attr("restrictDisplay") = true;
+            object_.attr("restrictRender") = true;
+        }
+        break;
+    default: break;
     }
 }
 
+HostObject HostSink::add_modifier(const char* type)
+{
+    HostObject const kind = host::blender("Modifier").attr("Types").attr(type);
+    return object_.attr("modifiers").attr("append")(kind);
+}
+
+namespace {
+
+HostObject modifier_setting(const char* name)
+{
+    return host::blender("Modifier").attr("Settings").attr(name);
+}
+
+// The host's axis for one of the document's (0 X, 1 Y, 2 Z): the
+// document's Y and Z are the host's Z and Y.
+long host_axis(std::uint32_t document_axis)
+{
+    return document_axis == 1 ? 2 : document_axis == 2 ? 1 : 0;
+}
+
+}  // namespace
+
+// A lathe turns the object's profile once around the axis, in as many
+// steps as its segments (at least 3; more than 1024 are taken as 1024, a
+// hostile count would make the host build millions of faces).
+void HostSink::add_lathe()
+{
+    Display const& d = display_;
+    if (d.lathe == 0 || d.lathe_axis > 2)
+        return;
+    HostObject modifier = add_modifier("SCREW");
+    long const steps = long(std::clamp<std::uint32_t>(d.lathe_segments, 3u, 1024u));
+    modifier[modifier_setting("AXIS")] = host_axis(d.lathe_axis);
+    modifier[modifier_setting("STEPS")] = steps;
+    modifier[modifier_setting("RENDER_STEPS")] = steps;
+}
+
 // Metasequoia keeps one half of a mirrored object and shows both: a mirror
-// modifier on the host's axes (the document's Y and Z are the host's Z and
-// Y). Connected halves (mode 2) are joined where they meet.
+// modifier on the host's axes. Connected halves (mode 2) are joined where
+// they meet.
 void HostSink::add_mirror()
 {
-    if ((mirror_ != 1 && mirror_ != 2) || (mirror_axis_ & 7u) == 0)
+    Display const& d = display_;
+    if ((d.mirror != 1 && d.mirror != 2) || (d.mirror_axis & 7u) == 0)
         return;
-    HostObject const module = host::blender("Modifier");
-    HostObject const settings = module.attr("Settings");
-    HostObject const mirror = module.attr("Types").attr("MIRROR");
-    HostObject modifier = object_.attr("modifiers").attr("append")(mirror);
-    auto const setting = [&](const char* name) { return HostObject(settings.attr(name)); };
-    modifier[setting("AXIS_X")] = bool(mirror_axis_ & 1u);
-    modifier[setting("AXIS_Y")] = bool(mirror_axis_ & 4u);
-    modifier[setting("AXIS_Z")] = bool(mirror_axis_ & 2u);
-    double const join = mirror_distance_ > 0.0 ? mirror_distance_ * scale_ : 0.001;
-    modifier[setting("LIMIT")] = mirror_ == 2 ? join : 0.0;
+    HostObject modifier = add_modifier("MIRROR");
+    modifier[modifier_setting("AXIS_X")] = bool(d.mirror_axis & 1u);
+    modifier[modifier_setting("AXIS_Y")] = bool(d.mirror_axis & 4u);
+    modifier[modifier_setting("AXIS_Z")] = bool(d.mirror_axis & 2u);
+    double const join = d.mirror_distance > 0.0 ? d.mirror_distance * scale_ : 0.001;
+    modifier[modifier_setting("LIMIT")] = d.mirror == 2 ? join : 0.0;
+}
+
+// A curved surface is shown subdivided: Catmull-Clark (patch 3 and 4) with
+// the segment count as its levels; the spline surfaces (patch 1 and 2)
+// divide each edge into `segment` parts, which the levels of a
+// subdivision that halves edges approach from above. Levels from 1 to 6.
+void HostSink::add_subdivision()
+{
+    Display const& d = display_;
+    if (d.patch == 0)
+        return;
+    std::int64_t levels = 2;
+    if (d.segment >= 0 && d.patch >= 3) {
+        levels = d.segment;
+    } else if (d.segment >= 0) {
+        levels = 0;
+        while ((std::int64_t(1) << levels) < d.segment && levels < 6)
+            ++levels;
+    }
+    levels = std::clamp<std::int64_t>(levels, 1, 6);
+    HostObject modifier = add_modifier("SUBSURF");
+    modifier[modifier_setting("LEVELS")] = long(levels);
+    modifier[modifier_setting("RENDLEVELS")] = long(levels);
+}
+
+// The vertices' weights ("weit") as the vertex group "weit", one host call
+// per weight; numbers beyond the mesh's vertices are passed over, and a
+// vertex given twice keeps its last weight.
+void HostSink::add_weights(std::size_t vertices)
+{
+    if (weights_.empty())
+        return;
+    std::vector<std::pair<double, std::uint32_t> > by_weight;
+    std::vector<bool> seen(vertices, false);
+    for (auto w = weights_.rbegin(); w != weights_.rend(); ++w) {
+        if (w->first < vertices && !seen[w->first]) {
+            seen[w->first] = true;
+            by_weight.emplace_back(w->second, w->first);
+        }
+    }
+    std::sort(by_weight.begin(), by_weight.end());
+    mesh_.attr("addVertGroup")("weit");
+    HostObject const replace = host::blender("NMesh").attr("AssignModes").attr("REPLACE");
+    for (std::size_t i = 0; i < by_weight.size();) {
+        python::list numbers;
+        std::size_t j = i;
+        for (; j < by_weight.size() && by_weight[j].first == by_weight[i].first; ++j)
+            numbers.append(by_weight[j].second);
+        mesh_.attr("assignVertsToGroup")("weit", numbers, by_weight[i].first, replace);
+        i = j;
+    }
+    weights_.clear();
 }
 
 // One placement step with the three components in document order,
@@ -163,6 +258,11 @@ void HostSink::vertex(float x, float y, float z)
     static PyObject* const append = host::name("append");
     HostObject const vertex = host::call(vert_, host::number(host_x), host::number(host_y), host::number(host_z));
     host::call_method(host::attribute(mesh_, verts), append, vertex);
+}
+
+void HostSink::vertex_weight(std::uint32_t vertex, double weight)
+{
+    weights_.emplace_back(vertex, weight);
 }
 
 std::size_t HostSink::vertex_count()
@@ -230,7 +330,7 @@ void HostSink::add_face(FaceView const& line)
 
     if (line.material_number >= 0)
         set_material(face, line.material_number);
-    if (smooth_) {
+    if (display_.smooth) {
         static PyObject* const smooth_name = host::name("smooth");
         host::set_attribute(face, smooth_name, host::integer(1));
     }
@@ -367,15 +467,16 @@ void HostSink::put_gathered()
     HostObject const none;
     host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
                g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
-               buffer_of(g.materials), buffer_of(g.edges), HostObject(smooth_));
+               buffer_of(g.materials), buffer_of(g.edges), HostObject(display_.smooth));
     g = Gathered();
 }
 
 void HostSink::end_object()
 {
-    if (smooth_) {
+    std::size_t const vertices = vertex_count();
+    if (display_.smooth) {
         mesh_.attr("setMode")("AutoSmooth");
-        mesh_.attr("setMaxSmoothAngle")(facet_);
+        mesh_.attr("setMaxSmoothAngle")(display_.facet);
     }
     if (put_buffers_)
         put_gathered();
@@ -383,7 +484,11 @@ void HostSink::end_object()
         mesh_.attr("update")();
     object_.attr("link")(mesh_);
     host::blender("Scene").attr("getCurrent")().attr("link")(object_);
+    add_weights(vertices);
+    // In the order Metasequoia builds the shown mesh: turned, mirrored, subdivided.
+    add_lathe();
     add_mirror();
+    add_subdivision();
 }
 
 // Moves the object's mesh data into its frame (by the inverse of its

@@ -66,21 +66,54 @@ void optional_sub_chunk(scanner_t const& scan, const char* keyword)
     (!(str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}'))).parse(scan);
 }
 
+// "weit {", lines of a vertex number and its weight, "}". The sub-chunk is
+// matched as any other (anything up to the first "}"); when it holds
+// something and extended reading is on, the weights are read out of it, up
+// to the first line that is no number and weight.
+bool weight_sub_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+{
+    using namespace classic;
+    iterator_t const start = scan.first;
+    if (!(str_p("weit") >> ch_p('{')).parse(scan)) {
+        scan.first = start;
+        return false;
+    }
+    iterator_t content = scan.first;
+    if (!(*(anychar_p - '}') >> ch_p('}')).parse(scan)) {
+        scan.first = start;
+        return false;
+    }
+    iterator_t const close = scan.first - 1;
+    if (skip_space(content, close) == close || !extended.on())
+        return true;
+    scanner_t const weights(content, close);
+    for (;;) {
+        auto const vertex = unsigned_value_parser().parse(weights);
+        if (!vertex)
+            break;
+        auto const weight = real_value_parser().parse(weights);
+        if (!weight)
+            break;
+        sink.vertex_weight(vertex.value(), weight.value());
+    }
+    return true;
+}
+
 // The end of a chunk that may carry vertex weights and colours: only the
 // weight sub-chunk, then the colour sub-chunk, both optional, then "}". With
 // extended reading on, any sub-chunks ("uid", "weit", "color", ...), in any
 // order.
-bool close_after_sub_chunks(scanner_t const& scan, ExtendedSwitch& extended)
+bool close_after_sub_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     if (!extended.known_on()) {
-        optional_sub_chunk(scan, "weit");
+        weight_sub_chunk(scan, sink, extended);
         optional_sub_chunk(scan, "color");
         if (classic::ch_p('}').parse(scan))
             return true;
         if (!foreign_word_at(scan, {}) || !extended.on())
             return false;
     }
-    while (skip_foreign_line(scan, {}))
+    while (weight_sub_chunk(scan, sink, extended) || skip_foreign_line(scan, {}))
         continue;
     return classic::ch_p('}').parse(scan);
 }
@@ -96,10 +129,10 @@ bool parse_vertex_chunk(scanner_t const& scan, DocumentSink& sink)
     return append_vertices(vertex_line_parser(), scan, count.value(), sink) && ch_p('}').parse(scan);
 }
 
-bool parse_vertexattr_chunk(scanner_t const& scan, ExtendedSwitch& extended)
+bool parse_vertexattr_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
     using namespace classic;
-    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan, extended);
+    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan, sink, extended);
 }
 
 // The line break that ends the "Vector n [bytes]" line, with any blanks in
@@ -130,7 +163,7 @@ bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwit
     skip_line_end(scan);
     raw_scanner_t const raw(scan.first, scan.last);
     return append_vertices(binary_vertex_parser(), raw, count.value(), sink) &&
-           close_after_sub_chunks(scan, extended);
+           close_after_sub_chunks(scan, sink, extended);
 }
 
 }  // namespace
@@ -141,7 +174,7 @@ void parse_vertex_section(scanner_t const& scan, DocumentSink& sink, ExtendedSwi
     sink.progress(progress_parser().parse(scan).value());
 
     if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, sink); }))
-        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan, extended); });
+        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan, sink, extended); });
     restore_on_failure(scan, [&] { return parse_bvertex_chunk(scan, sink, extended); });
 }
 

@@ -190,6 +190,7 @@ TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
     auto const& o = read.sink.objects[0];
     EXPECT_EQ(o.attributes.size(), 2u);  // depth and scale
     EXPECT_EQ(o.vertices.size(), 6u);
+    EXPECT_EQ(o.weights, (std::vector<std::pair<std::uint32_t, double> >{{0, 0.5}}));
     ASSERT_EQ(o.polygons.size(), 1u);
     EXPECT_EQ(o.polygons[0].vertex_indices.size(), 6u);
     EXPECT_TRUE(o.polygons[0].uv_for(6));

@@ -225,6 +225,11 @@ found["hidden"] = [hidden.hide_viewport, hidden.hide_render, smooth.hide_viewpor
 mirrored = bpy.data.objects["mirrored"]
 evaluated = mirrored.evaluated_get(bpy.context.evaluated_depsgraph_get())
 found["mirrored"] = [len(mirrored.data.polygons), len(evaluated.data.polygons)]
+curved, turned = bpy.data.objects["curved"], bpy.data.objects["turned"]
+found["curved"] = [[(m.type, m.levels, m.render_levels) for m in curved.modifiers],
+                   [g.name for g in curved.vertex_groups],
+                   [(v.index, v.groups[0].weight) for v in curved.data.vertices if len(v.groups)]]
+found["turned"] = [[m.type for m in turned.modifiers], turned.modifiers[0].axis, turned.modifiers[0].steps]
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -257,6 +262,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["smooth"] == [[True], True, 40.0]
     assert found["hidden"] == [True, True, False, False]
     assert found["mirrored"] == [1, 4]
+    assert found["curved"] == [[["SUBSURF", 2, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
+    assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

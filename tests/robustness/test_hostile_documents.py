@@ -122,7 +122,7 @@ def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, d
     host.Registry.SetKey("Mivka", {"Extended": extended})
     out = convert(document(display_settings("1.0")))
     assert b"Stopped" not in out
-    smooth, hidden, mirrored = host.Scene.getCurrent().objects
+    smooth, hidden, mirrored, curved, turned = host.Scene.getCurrent().objects
     mesh = smooth.getData(0, 1)
     assert [f.smooth for f in mesh.faces] == [int(extended)]
     assert (mesh.getMode(), mesh.getMaxSmoothAngle()) == ((32, 40.0) if extended else (0, 30.0))
@@ -135,5 +135,17 @@ def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, d
         assert mirror.type == host.Modifier.Types.MIRROR
         assert [mirror[s] for s in (settings.AXIS_X, settings.AXIS_Y, settings.AXIS_Z, settings.LIMIT)] == \
             [True, True, False, 0.0]
+        (subdivision,) = curved.modifiers
+        assert (subdivision.type, subdivision[settings.LEVELS], subdivision[settings.RENDLEVELS]) == \
+            (host.Modifier.Types.SUBSURF, 2, 2)
+        # Turned, then subdivided: five parts of each edge need three halvings.
+        screw, subdivision = turned.modifiers
+        assert (screw.type, screw[settings.AXIS], screw[settings.STEPS], screw[settings.ANGLE]) == \
+            (host.Modifier.Types.SCREW, 2, 1024, 360.0)
+        assert subdivision[settings.LEVELS] == 3
+        mesh = curved.getData(0, 1)
+        assert mesh.getVertGroupNames() == ["weit"]
+        assert mesh.getVertsFromGroup("weit", 1) == [(0, 1.0), (2, 0.5)]
     else:
-        assert not mirrored.modifiers
+        assert not mirrored.modifiers and not curved.modifiers and not turned.modifiers
+        assert curved.getData(0, 1).getVertGroupNames() == []

@@ -7,7 +7,7 @@ from itertools import chain
 
 from blender24.names import decode_name
 
-from blender24.meshes import MeshFlags
+from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
 
 from . import Mathutils
 
@@ -44,7 +44,7 @@ class Edge:
         self.v1, self.v2 = v1, v2
 
 
-class NMesh(MeshFlags):
+class NMesh(MeshFlags, VertexGroups):
     def __init__(self, name):
         import bpy
 
@@ -90,6 +90,21 @@ class NMesh(MeshFlags):
                      numpy.frombuffer(materials, dtype=numpy.int32),
                      numpy.frombuffer(edges, dtype=numpy.int32).reshape(-1, 2),
                      numpy.full(len(counts) // 4, bool(smooth)))
+
+    def _vertex_total(self):
+        return len(self.mesh.vertices)
+
+    def _blender_group(self, name):
+        blender = self._owner.blender
+        found = blender.vertex_groups.get(decode_name(name))
+        return found if found is not None else blender.vertex_groups.new(name=decode_name(name))
+
+    def _group_added(self, name):
+        self._blender_group(name)
+
+    def _group_assigned(self, group, numbers, weight, mode):
+        kind = {AssignModes.ADD: "ADD", AssignModes.REPLACE: "REPLACE", AssignModes.SUBTRACT: "SUBTRACT"}[mode]
+        self._blender_group(group).add(numbers, weight, kind)
 
     def transform(self, matrix, recalc_normals=0):
         """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix."""

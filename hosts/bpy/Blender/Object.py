@@ -7,6 +7,8 @@ Blender changed. Each object therefore also keeps the world matrix Blender
 will show for it, built the way Blender builds it, and answers its inverse
 from that: meshes moved by it land where the document puts them."""
 
+import math
+
 from blender24 import objects
 from blender24.names import decode_name
 
@@ -54,9 +56,16 @@ class Object(objects.Object):
             self._make_modifier(modifier)
 
     def _make_modifier(self, modifier):
-        from blender24.modifiers import Settings
+        from blender24.modifiers import Settings, Types
 
-        made = self.blender.modifiers.new("Mirror", "MIRROR")
+        if modifier.type == Types.MIRROR:
+            made = self.blender.modifiers.new("Mirror", "MIRROR")
+        elif modifier.type == Types.SUBSURF:
+            made = self.blender.modifiers.new("Subdivision", "SUBSURF")
+        else:
+            made = self.blender.modifiers.new("Screw", "SCREW")
+            # The profile's points on the axis become one point, as on a lathe.
+            made.use_merge_vertices = True
 
         def changed(setting, value):
             if setting in (Settings.AXIS_X, Settings.AXIS_Y, Settings.AXIS_Z):
@@ -66,8 +75,20 @@ class Object(objects.Object):
                 made.merge_threshold = max(value, 0.0)
             elif setting == Settings.CLIPPING:
                 made.use_clip = value
+            elif setting == Settings.LEVELS:
+                made.levels = value
+            elif setting == Settings.RENDLEVELS:
+                made.render_levels = value
+            elif setting == Settings.AXIS:
+                made.axis = "XYZ"[value]
+            elif setting == Settings.STEPS:
+                made.steps = value
+            elif setting == Settings.RENDER_STEPS:
+                made.render_steps = value
+            elif setting == Settings.ANGLE:
+                made.angle = math.radians(value)
 
-        for setting in (Settings.AXIS_X, Settings.AXIS_Y, Settings.AXIS_Z, Settings.LIMIT, Settings.CLIPPING):
+        for setting in sorted(modifier._settings):
             changed(setting, modifier[setting])
         modifier.changed = changed
 

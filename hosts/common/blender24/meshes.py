@@ -1,5 +1,7 @@
 """What both hosts' classic meshes do alike."""
 
+from .constants import Constants
+
 
 class MeshFlags:
     """The two flags a mesh carries: face texture coordinates and vertex colours."""
@@ -34,3 +36,63 @@ class MeshFlags:
 
     def getMaxSmoothAngle(self):
         return self.degr
+
+
+AssignModes = Constants(ADD=1, REPLACE=2, SUBTRACT=3)
+
+
+class VertexGroups:
+    """Named vertex groups of a mesh linked to an object: each holds vertex
+    numbers with a weight from 0 to 1."""
+
+    _owner = None  # the object the mesh is linked to
+
+    def _vertex_total(self):
+        return len(self.verts)
+
+    def _groups(self):
+        if self._owner is None:
+            raise RuntimeError("NMesh: mesh must be linked to an object first")
+        if "_vertex_groups" not in self.__dict__:
+            self._vertex_groups = {}
+        return self._vertex_groups
+
+    def addVertGroup(self, name):
+        if not isinstance(name, (str, bytes)):
+            raise TypeError("NMesh.addVertGroup: expected a name")
+        self._groups().setdefault(name, {})
+        self._group_added(name)
+
+    def assignVertsToGroup(self, group, vertices, weight, mode):
+        groups = self._groups()
+        if group not in groups:
+            raise AttributeError("NMesh.assignVertsToGroup: no vertex group %r" % (group,))
+        if mode not in (AssignModes.ADD, AssignModes.REPLACE, AssignModes.SUBTRACT):
+            raise ValueError("NMesh.assignVertsToGroup: unknown mode")
+        total = self._vertex_total()
+        numbers = list(vertices)
+        if any(isinstance(n, bool) or not isinstance(n, int) or not 0 <= n < total for n in numbers):
+            raise ValueError("NMesh.assignVertsToGroup: vertex numbers out of range")
+        weight = min(max(float(weight), 0.0), 1.0)
+        members = groups[group]
+        for n in numbers:
+            if mode == AssignModes.REPLACE:
+                members[n] = weight
+            else:
+                sign = 1.0 if mode == AssignModes.ADD else -1.0
+                members[n] = min(max(members.get(n, 0.0) + sign * weight, 0.0), 1.0)
+        self._group_assigned(group, numbers, weight, mode)
+
+    def getVertGroupNames(self):
+        return list(self._groups())
+
+    def getVertsFromGroup(self, group, weightsFlag=0, vertList=None):
+        members = self._groups()[group]
+        numbers = sorted(members if vertList is None else set(vertList) & set(members))
+        return [(n, members[n]) for n in numbers] if weightsFlag else numbers
+
+    def _group_added(self, name):
+        """A host that keeps groups of its own makes this one there."""
+
+    def _group_assigned(self, group, numbers, weight, mode):
+        """A host that keeps groups of its own assigns there."""

@@ -1,14 +1,36 @@
 """Modifiers of the 2.4x interface, alike in both hosts: an object's list of
 modifiers, each of a type and with settings read and written by index
-(``modifier[Modifier.Settings.AXIS_X] = True``). Only the mirror is known."""
+(``modifier[Modifier.Settings.AXIS_X] = True``). Known: the mirror, the
+subdivision surface, and the screw that turns a profile around an axis."""
 
 from .constants import Constants
 
-Types = Constants(MIRROR=5)
-Settings = Constants(AXIS_X=1, AXIS_Y=2, AXIS_Z=3, LIMIT=4, CLIPPING=5)
+Types = Constants(SUBSURF=1, MIRROR=5, SCREW=36)
+Settings = Constants(AXIS_X=1, AXIS_Y=2, AXIS_Z=3, LIMIT=4, CLIPPING=5, LEVELS=6, RENDLEVELS=7,
+                     AXIS=8, STEPS=9, RENDER_STEPS=10, ANGLE=11)
 
-_DEFAULTS = {Types.MIRROR: {Settings.AXIS_X: True, Settings.AXIS_Y: False, Settings.AXIS_Z: False,
-                            Settings.LIMIT: 0.001, Settings.CLIPPING: False}}
+_DEFAULTS = {
+    Types.MIRROR: {Settings.AXIS_X: True, Settings.AXIS_Y: False, Settings.AXIS_Z: False,
+                   Settings.LIMIT: 0.001, Settings.CLIPPING: False},
+    Types.SUBSURF: {Settings.LEVELS: 1, Settings.RENDLEVELS: 2},
+    # AXIS: 0 X, 1 Y, 2 Z; ANGLE in degrees.
+    Types.SCREW: {Settings.AXIS: 2, Settings.STEPS: 16, Settings.RENDER_STEPS: 16, Settings.ANGLE: 360.0},
+}
+# Each setting's kind of value, and the range of the whole numbers.
+_REALS = (Settings.LIMIT, Settings.ANGLE)
+_WHOLE = {Settings.LEVELS: (0, 6), Settings.RENDLEVELS: (0, 6), Settings.AXIS: (0, 2),
+          Settings.STEPS: (2, 10000), Settings.RENDER_STEPS: (2, 10000)}
+
+
+def _value(setting, value):
+    if setting in _REALS:
+        return float(value)
+    if setting in _WHOLE:
+        if isinstance(value, bool) or not isinstance(value, int):
+            raise TypeError("Modifier: expected a whole number")
+        low, high = _WHOLE[setting]
+        return min(max(value, low), high)
+    return bool(value)
 
 
 class Modifier:
@@ -23,7 +45,7 @@ class Modifier:
     def __setitem__(self, setting, value):
         if setting not in self._settings:
             raise KeyError("Modifier: no setting %r for this type" % (setting,))
-        self._settings[setting] = float(value) if setting == Settings.LIMIT else bool(value)
+        self._settings[setting] = _value(setting, value)
         if self.changed is not None:
             self.changed(setting, self._settings[setting])
 

@@ -1,6 +1,6 @@
 """Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
 
-from blender24.meshes import MeshFlags
+from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
 
 from . import Mathutils
 from ._store import get_named, store
@@ -84,7 +84,7 @@ class Edge:
         return "[NMEdge]"
 
 
-class NMesh(MeshFlags):
+class NMesh(MeshFlags, VertexGroups):
     def __init__(self, name):
         self.name = name
         self.verts = []
