@@ -41,6 +41,14 @@ enum MaterialTag : std::int32_t
     proj_angle_tag = vector_attribute | 1,
     proj_scale_tag = vector_attribute | 2,
     col_tag = vector_attribute | 3,
+
+    // Read in extended mode only.
+    dbls_tag = integer_attribute | 3,
+    reflect_tag = real_attribute | 5,
+    refract_tag = real_attribute | 6,
+    amb_col_tag = vector_attribute | 4,
+    emi_col_tag = vector_attribute | 5,
+    spc_col_tag = vector_attribute | 6,
 };
 
 // The object attributes: unsigned values, then reals, then real triples.

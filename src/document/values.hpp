@@ -223,10 +223,10 @@ keyword_entry const* find_keyword(keyword_table const& table, scanner_t const& s
 // tag as soon as it is read, then `close` (unless 0). Stops, back in front
 // of it, at the first attribute that is not complete; always matches.
 template <typename ApplyT>
-void read_keyword_attributes(scanner_t const& scan, keyword_table const& table, char open, char close,
-                             ApplyT&& apply)
+std::size_t read_keyword_attributes(scanner_t const& scan, keyword_table const& table, char open, char close,
+                                    ApplyT&& apply)
 {
-    for (;;) {
+    for (std::size_t read = 0;; ++read) {
         bool const complete = restore_on_failure(scan, [&] {
             keyword_entry const* const entry = find_keyword(table, scan);
             attribute_holder value;
@@ -236,7 +236,7 @@ void read_keyword_attributes(scanner_t const& scan, keyword_table const& table, 
             return !close || bool(classic::ch_p(close).parse(scan));
         });
         if (!complete)
-            return;
+            return read;
     }
 }
 

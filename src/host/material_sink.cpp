@@ -129,8 +129,10 @@ void HostSink::material_attribute(MaterialTag tag, attribute_value const& value)
     }
 }
 
-// "shader" sets the specular shader; "proj_type" the projection mapping;
-// "vcol" has no effect.
+// "shader" sets the specular shader; "proj_type" the projection mapping.
+// Where extended reading is on, "vcol" (vertex colours shown) and "dbls"
+// (both sides shown) are the material's modes; otherwise "vcol" has no
+// effect.
 void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
 {
     if (tag == shader_tag) {
@@ -139,11 +141,16 @@ void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
             material_.attr("setSpecShader")(value - 2);
     } else if (tag == proj_type_tag) {
         projection_type(value);
+    } else if ((tag == vcol_tag || tag == dbls_tag) && extended_ && extended_->on()) {
+        HostObject const mode = host::blender("Material").attr("Modes").attr(tag == vcol_tag ? "VCOL_PAINT" : "TWOSIDE");
+        HostObject const modes = material_.attr("getMode")();
+        material_.attr("setMode")(value != 0 ? HostObject(modes | mode) : HostObject(modes ^ (modes & mode)));
     }
 }
 
 // "dif", "amb", "emi", "spc" (doubled) and "power" (times 5.11, as a whole
-// number from 0 up).
+// number from 0 up); from newer documents, "reflect" (mirror reflection)
+// and "refract" (index of refraction).
 void HostSink::real_attribute(MaterialTag tag, double value)
 {
     static const char* const plain_setters[] = {"setRef", "setAmb", "setEmit"};
@@ -153,6 +160,10 @@ void HostSink::real_attribute(MaterialTag tag, double value)
         material_.attr("setSpec")(2.0 * value);
     else if (tag == power_tag)
         material_.attr("setHardness")(hardness_of(value));
+    else if (tag == reflect_tag)
+        material_.attr("setRayMirr")(value);
+    else if (tag == refract_tag)
+        material_.attr("setIOR")(value);
 }
 
 // "col" sets colour and alpha, "proj_angle" rotates the projection Empty;
@@ -168,6 +179,10 @@ void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size
             material_.attr("setAlpha")(values[3]);
     } else if (tag == proj_angle_tag && count == 3) {
         projection_angle(values[0], values[1], values[2]);
+    } else if (tag == spc_col_tag && count == 3) {
+        // The ambient and emission colours have no place in the host's
+        // material, where both are amounts of the material's own colour.
+        material_.attr("setSpecCol")(python::make_tuple(values[0], values[1], values[2]));
     }
 }
 

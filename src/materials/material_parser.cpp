@@ -37,6 +37,13 @@ MaterialParser::MaterialParser()
     };
     for (Keyword const& k : keywords)
         keywords_.add(k.keyword, keyword_entry{k.tag, k.rule});
+    Keyword const newer_keywords[] = {
+        {"dbls", dbls_tag, &unsigned_rule_},          {"reflect", reflect_tag, &real_rule_},
+        {"refract", refract_tag, &real_rule_},        {"amb_col", amb_col_tag, &triple_rule_},
+        {"emi_col", emi_col_tag, &triple_rule_},      {"spc_col", spc_col_tag, &triple_rule_},
+    };
+    for (Keyword const& k : newer_keywords)
+        newer_keywords_.add(k.keyword, keyword_entry{k.tag, k.rule});
 }
 
 bool MaterialParser::parse_head(scanner_t const& scan) const
@@ -60,11 +67,13 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
 
 void MaterialParser::parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const
 {
+    auto const hand_over = [&](std::int32_t tag, attribute_value const& value) {
+        sink.material_attribute(static_cast<MaterialTag>(tag), value);
+    };
     do {
-        read_keyword_attributes(scan, keywords_, '(', ')', [&](std::int32_t tag, attribute_value const& value) {
-            sink.material_attribute(static_cast<MaterialTag>(tag), value);
-        });
-    } while (foreign_call_at(scan) && extended.on() && skip_foreign_call(scan));
+        read_keyword_attributes(scan, keywords_, '(', ')', hand_over);
+    } while (foreign_call_at(scan) && extended.on() &&
+             (read_keyword_attributes(scan, newer_keywords_, '(', ')', hand_over) > 0 || skip_foreign_call(scan)));
 }
 
 }  // namespace MQO

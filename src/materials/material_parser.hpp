@@ -42,12 +42,15 @@ public:
     // soon as its value has been read (before its closing parenthesis is
     // looked for). Stops in front of the first attribute that is not
     // complete.
-    // With extended reading on, attributes this reader does not know,
-    // "word(...)", are skipped instead of ending the attributes.
+    // With extended reading on, the attributes newer documents carry
+    // ("dbls", "reflect", "refract", "amb_col", "emi_col", "spc_col") are
+    // read as well, and attributes this reader does not know, "word(...)",
+    // are skipped instead of ending the attributes.
     void parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const;
 
 private:
     keyword_table keywords_;
+    keyword_table newer_keywords_;
     classic::rule<scanner_t, filename_closure::context_t> quoted_string_;
     heap_value_rule<unsigned_value_parser> unsigned_rule_;
     heap_value_rule<real_value_parser> real_rule_;

@@ -185,7 +185,10 @@ TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
     EXPECT_EQ(read.t.rest(), "Eof\n");
     ASSERT_EQ(read.sink.materials.size(), 1u);
     EXPECT_EQ(read.sink.materials[0].name, "m{");
-    EXPECT_EQ(read.sink.materials[0].attributes.size(), 2u);  // dif and power
+    // dif, reflect, refract and power; uid skipped.
+    ASSERT_EQ(read.sink.materials[0].attributes.size(), 4u);
+    EXPECT_EQ(read.sink.materials[0].attributes[1].first, MQO::reflect_tag);
+    EXPECT_EQ(read.sink.materials[0].attributes[2].first, MQO::refract_tag);
     ASSERT_EQ(read.sink.objects.size(), 1u);
     auto const& o = read.sink.objects[0];
     EXPECT_EQ(o.attributes.size(), 2u);  // depth and scale

@@ -230,6 +230,17 @@ found["curved"] = [[(m.type, m.levels, m.render_levels) for m in curved.modifier
                    [g.name for g in curved.vertex_groups],
                    [(v.index, v.groups[0].weight) for v in curved.data.vertices if len(v.groups)]]
 found["turned"] = [[m.type for m in turned.modifiers], turned.modifiers[0].axis, turned.modifiers[0].steps]
+# Newer material attributes: vertex colours over the texture, one side shown.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(os.path.join(folder, "newer.mqo"))
+material = bpy.data.materials["v"]
+mix = [n for n in material.node_tree.nodes if n.type == "MIX_RGB"][0]
+bsdf = [n for n in material.node_tree.nodes if n.type == "BSDF_PRINCIPLED"][0]
+found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].default_value, 3),
+                  [round(c, 3) for c in material.specular_color], mix.blend_type,
+                  [l.from_node.type for l in mix.inputs["Color1"].links],
+                  [l.from_node.type for l in mix.inputs["Color2"].links]]
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -240,6 +251,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "again.mqo").write_text(rotated_again())
     (tmp_path / "huge.mqo").write_text(huge_coordinate())
     (tmp_path / "long.mqo").write_text(long_name())
+    (tmp_path / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
+                                        'tex("textures/wood.png")\n}\n' + obj("o"))
     (tmp_path / "display.mqo").write_text(display_settings())
     (tmp_path / "textures").mkdir()
     (tmp_path / "textures" / "wood.png").write_bytes(
@@ -264,6 +277,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["mirrored"] == [1, 4]
     assert found["curved"] == [[["SUBSURF", 2, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
+    assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"]]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

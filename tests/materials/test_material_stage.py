@@ -92,6 +92,21 @@ class TestAttributes:
         _, calls = materials('Material 1 {\n"m" %s\n}\n' % text)
         assert calls == expected
 
+    @pytest.mark.parametrize("extended", [False, True])
+    def test_newer_attributes_reach_the_host_where_extended_reading_is_on(self, extended, document, convert, host):
+        host.Registry.SetKey("Mivka", {"Extended": extended})
+        newer = "dbls(0) reflect(0.25) refract(1.5) amb_col(0.1 0.1 0.1) emi_col(0.2 0.2 0.2) spc_col(0.5 0.25 1) uid(3) "
+        out = convert(document(HEAD + 'Material 2 {\n"m" vcol(1) %sdif(0.5)\n"n" vcol(1)\n}\n'
+                               % (newer if extended else "")))
+        assert TIMEIT.search(out)
+        m, n = host.Material.Get()
+        modes = host.Material.Modes
+        if extended:
+            assert m.mode == (modes.TRACEABLE | modes.SHADOW | modes.VCOL_PAINT) and n.mode & modes.VCOL_PAINT
+            assert (m.rayMirr, m.IOR, m.specCol, m.ref) == (0.25, 1.5, [0.5, 0.25, 1.0], 0.5)
+        else:
+            assert m.mode == n.mode == modes.TRACEABLE | modes.SHADOW | modes.TWOSIDE
+
     def test_the_event_fires_before_the_closing_parenthesis_is_looked_for(self, materials, host):
         out, calls = materials('Material 2 {\n"m" dif(0.5 0.6)\n"n"\n}\n')
         assert calls == [("setRef", (b"m", 0.5))]

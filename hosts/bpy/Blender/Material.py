@@ -6,6 +6,7 @@ only when it needs one: for a texture, transparency or emission. Blender
 revisits every node tree of the file whenever one changes, so trees made
 for every material would make their creation quadratic."""
 
+from blender24.constants import DEFAULT_MATERIAL_MODES, MaterialModes as Modes
 from blender24.names import decode_name
 
 SLOTS = 10
@@ -39,7 +40,7 @@ class MTex:
         node.image = image
         self._node = node
         if mapto & MapTo.COL:
-            links.new(node.outputs["Color"], bsdf.inputs["Base Color"])
+            links.new(node.outputs["Color"], owner._base_colour())
         if mapto & MapTo.NOR:
             bump = nodes.new("ShaderNodeBump")
             bump.location = (-250, 300 - 300 * slot)
@@ -100,8 +101,10 @@ class Material:
         self._textures = [None] * SLOTS
         # What the Principled BSDF shows, once there is one.
         self._shading = {"Base Color": (0.8, 0.8, 0.8, 1.0), "Alpha": 1.0, "Emission": (0.0, 0.0, 0.0, 1.0),
-                         "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5}
+                         "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5, "IOR": 1.45}
         self._bsdf = None
+        self._mode = DEFAULT_MATERIAL_MODES
+        self._tinted = None  # the colour input that vertex colours multiply, once they do
 
     def _keep(self, key, value):
         self.material["mivka_" + key] = value
@@ -120,6 +123,34 @@ class Material:
         self._shading[name] = value
         if self._bsdf is not None:
             self._bsdf.inputs[name].default_value = value
+        if name == "Base Color" and self._tinted is not None:
+            self._tinted.default_value = value
+
+    def _base_colour(self):
+        """Where the material's colour goes: the Principled BSDF's base
+        colour, or the input that vertex colours multiply."""
+        return self._tinted if self._tinted is not None else self._principled().inputs["Base Color"]
+
+    def _show_vertex_colours(self):
+        """The mesh's corner colours ("Col") multiply the material's colour,
+        texture included."""
+        bsdf = self._principled()
+        nodes, links = self.material.node_tree.nodes, self.material.node_tree.links
+        colours = nodes.new("ShaderNodeVertexColor")
+        colours.layer_name = "Col"
+        colours.location = (-600, 600)
+        mix = nodes.new("ShaderNodeMixRGB")
+        mix.blend_type = "MULTIPLY"
+        mix.location = (-250, 600)
+        mix.inputs["Fac"].default_value = 1.0
+        base = bsdf.inputs["Base Color"]
+        for link in list(base.links):
+            links.new(link.from_socket, mix.inputs["Color1"])
+            links.remove(link)
+        mix.inputs["Color1"].default_value = self._shading["Base Color"]
+        links.new(colours.outputs["Color"], mix.inputs["Color2"])
+        links.new(mix.outputs["Color"], base)
+        self._tinted = mix.inputs["Color1"]
 
     def setRGBCol(self, *rgb):
         if len(rgb) == 1:
@@ -175,6 +206,35 @@ class Material:
 
     def setSpecShader(self, value):
         self._keep("specShader", int(value))
+
+    def setSpecCol(self, *rgb):
+        if len(rgb) == 1:
+            rgb = tuple(rgb[0])
+        r, g, b = (float(c) for c in rgb)
+        self._keep("specCol", [r, g, b])
+        self.material.specular_color = (r, g, b)
+
+    def setRayMirr(self, value):
+        # Blender's materials have no mirror amount of their own: kept only.
+        self._keep("rayMirr", min(max(float(value), 0.0), 1.0))
+
+    def setIOR(self, value):
+        ior = min(max(float(value), 1.0), 3.0)
+        self._keep("IOR", ior)
+        self._shade("IOR", ior)
+
+    def getMode(self):
+        return self._mode
+
+    def setMode(self, modes):
+        modes = int(modes)
+        self._mode = modes
+        self._keep("mode", modes)
+        culled = not modes & Modes.TWOSIDE
+        if self.material.use_backface_culling != culled:
+            self.material.use_backface_culling = culled
+        if modes & Modes.VCOL_PAINT and self._tinted is None:
+            self._show_vertex_colours()
 
     def setTexture(self, index, texture, texco=None, mapto=None):
         from .Texture import MapTo, TexCo

@@ -1,4 +1,5 @@
-"""The texture constants of the 2.4x interface, with their 2.4x values."""
+"""The texture and material constants of the 2.4x interface, with their
+2.4x values."""
 
 
 class Constants:
@@ -25,3 +26,8 @@ MapTo = Constants(
     COL=1, NOR=2, CSP=4, CMIR=8, REF=16, SPEC=32, EMIT=64, ALPHA=128, HARD=256, RAYMIR=512,
     TRANSLU=1024, AMB=2048, DISP=4096, WARP=8192,
 )
+# Material modes. TWOSIDE (both sides of a face shown) is this interface's
+# own: 2.4x kept it per face.
+MaterialModes = Constants(TRACEABLE=0x1, SHADOW=0x2, SHADELESS=0x4, WIRE=0x8, VCOL_LIGHT=0x10, ZTRANSP=0x40,
+                          VCOL_PAINT=0x80, TWOSIDE=0x40000000)
+DEFAULT_MATERIAL_MODES = MaterialModes.TRACEABLE | MaterialModes.SHADOW | MaterialModes.TWOSIDE

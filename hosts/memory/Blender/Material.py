@@ -1,5 +1,7 @@
 """Materials with their colours, shading values and ten texture slots."""
 
+from blender24.constants import DEFAULT_MATERIAL_MODES, MaterialModes as Modes  # noqa: F401
+
 from ._store import get_named, store
 
 SLOTS = 10
@@ -42,6 +44,10 @@ class Material:
         self.spec = 0.5
         self.hard = 50
         self.specShader = 0
+        self.specCol = [1.0, 1.0, 1.0]
+        self.rayMirr = 0.0
+        self.IOR = 1.0
+        self.mode = DEFAULT_MATERIAL_MODES
         self._textures = [None] * SLOTS
 
     def setRGBCol(self, *rgb):
@@ -71,6 +77,25 @@ class Material:
 
     def setSpecShader(self, value):
         self.specShader = _integer(value, "Material.setSpecShader")
+
+    def setSpecCol(self, *rgb):
+        if len(rgb) == 1:
+            rgb = tuple(rgb[0])
+        if len(rgb) != 3:
+            raise TypeError("Material.setSpecCol: expected three numbers")
+        self.specCol = [_number(c, "Material.setSpecCol") for c in rgb]
+
+    def setRayMirr(self, value):
+        self.rayMirr = min(max(_number(value, "Material.setRayMirr"), 0.0), 1.0)
+
+    def setIOR(self, value):
+        self.IOR = min(max(_number(value, "Material.setIOR"), 1.0), 3.0)
+
+    def getMode(self):
+        return self.mode
+
+    def setMode(self, modes):
+        self.mode = _integer(modes, "Material.setMode")
 
     def setTexture(self, index, texture, texco=None, mapto=None):
         from .Texture import Texture, TexCo, MapTo
