@@ -29,6 +29,7 @@ struct CountingSink : MQO::DocumentSink
     void begin_material(std::string_view) override {}
     void material_attribute(MQO::MaterialTag, MQO::attribute_value const&) override { ++values; }
     void end_material() override {}
+    void code_page(std::string_view) override {}
     void begin_objects() override {}
     void begin_object(std::string_view) override { vertices = faces = 0; }
     void object_attribute(MQO::ObjectAttribute, MQO::attribute_value const&) override { ++values; }

@@ -24,10 +24,14 @@ bool at_object_head(scanner_t const& scan)
 
 }  // namespace
 
-void skip_foreign_chunks(scanner_t const& scan, ExtendedSwitch& extended)
+void skip_foreign_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
 {
-    while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && extended.on())
+    while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && extended.on()) {
+        std::string_view const page = code_page_at(scan);
+        if (!page.empty())
+            sink.code_page(page);
         skip_foreign_line(scan, {});
+    }
 }
 
 bool read_document(scanner_t const& scan, DocumentSink& sink)
@@ -40,12 +44,14 @@ bool read_document(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ex
 {
     reset_progress_total();
     skip_whitespace(scan);
-    if (!match_header(scan, [&](double fraction) { sink.progress(fraction); }, extended))
+    if (!match_header(
+            scan, [&](double fraction) { sink.progress(fraction); }, extended,
+            [&](std::string_view page) { sink.code_page(page); }))
         return false;
-    skip_foreign_chunks(scan, extended);
+    skip_foreign_chunks(scan, sink, extended);
     MaterialParser const parser;
     if (at_object_head(scan) || convert_materials(parser, scan, sink, extended)) {
-        skip_foreign_chunks(scan, extended);
+        skip_foreign_chunks(scan, sink, extended);
         sink.begin_objects();
         object_stage(scan, sink, extended);
     }

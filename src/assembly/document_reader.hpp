@@ -18,7 +18,7 @@ namespace MQO {
 // Top-level chunks of newer documents in front of a Material or Object
 // chunk or "Eof" (MaterialEx2, IncludeXml, ...), skipped whole when
 // extended reading is on.
-void skip_foreign_chunks(scanner_t const& scan, ExtendedSwitch& extended);
+void skip_foreign_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
 
 // Reads the header, the Material chunk (a document without materials may
 // have none) and the Object chunks, leaving the scanner where reading

@@ -38,7 +38,7 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
         out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
         sink.end_object();
         classic::ch_p('}').parse(scan);
-        skip_foreign_chunks(scan, extended);
+        skip_foreign_chunks(scan, sink, extended);
     }
 
     if (scan.first == start || depths.empty())

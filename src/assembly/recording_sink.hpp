@@ -51,12 +51,14 @@ class RecordingSink : public DocumentSink
 {
 public:
     std::vector<double> progress_reports;
+    std::vector<std::string> code_pages;
     std::vector<RecordedMaterial> materials;
     bool objects_begun = false;
     std::vector<RecordedObject> objects;
     std::vector<RecordedPlacement> placements;
 
     void progress(double fraction) override { progress_reports.push_back(fraction); }
+    void code_page(std::string_view page) override { code_pages.emplace_back(page); }
 
     void begin_material(std::string_view name) override { materials.push_back(RecordedMaterial{std::string(name), {}}); }
     void material_attribute(MaterialTag tag, attribute_value const& value) override

@@ -101,6 +101,22 @@ bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_
     return true;
 }
 
+std::string_view code_page_at(scanner_t const& scan)
+{
+    static constexpr std::string_view keyword = "CodePage";
+    iterator_t const last = scan.last;
+    iterator_t const p = skip_space(scan.first, last);
+    if (word_end(p, last) - p != std::ptrdiff_t(keyword.size()) || std::string_view(p, keyword.size()) != keyword)
+        return {};
+    iterator_t first = p + keyword.size();
+    while (first != last && (*first == ' ' || *first == '\t'))
+        ++first;
+    iterator_t end = first;
+    while (end != last && *end != ' ' && *end != '\t' && *end != '\r' && *end != '\n')
+        ++end;
+    return std::string_view(first, std::size_t(end - first));
+}
+
 bool skip_foreign_call(scanner_t const& scan)
 {
     return restore_on_failure(scan, [&] {

@@ -60,6 +60,11 @@ bool foreign_call_at(scanner_t const& scan);
 // the text there is no such word.
 bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_view> known);
 
+// The code page that a "CodePage" line at the scanner names, after
+// whitespace ("932", "utf8"): the rest of its line up to the first blank.
+// Empty when no such line stands there. Consumes nothing.
+std::string_view code_page_at(scanner_t const& scan);
+
 // A word, "(", anything up to the ")" that closes it (nested parentheses
 // counted). False, back where it started, when the text is no such call.
 bool skip_foreign_call(scanner_t const& scan);

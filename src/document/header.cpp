@@ -53,7 +53,8 @@ bool match_header(scanner_t const& scan, std::function<void(double)> const& repo
     return match_header(scan, report, plain);
 }
 
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended)
+bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended,
+                  std::function<void(std::string_view)> const& code_page)
 {
     using namespace classic;
     auto const progress_report = progress_parser()[([&report](double fraction) { report(fraction); })];
@@ -66,8 +67,13 @@ bool match_header(scanner_t const& scan, std::function<void(double)> const& repo
         if (!restore_on_failure(scan, [&] { return bool(str_p("Format Text Ver 1.1").parse(scan)); }) ||
             !extended.on())
             return false;
-        while (skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
-            continue;
+        for (;;) {
+            std::string_view const page = code_page_at(scan);
+            if (!page.empty() && code_page)
+                code_page(page);
+            if (!skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
+                break;
+        }
         // A document with nothing in it may have no Scene chunk either.
         return (!SceneParser() >> !back_image).parse(scan);
     }

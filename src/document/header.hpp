@@ -31,7 +31,8 @@ typedef classic::functor_parser<scene_reader> SceneParser;
 // accepts "Format Text Ver 1.1" and chunks this reader does not know in
 // front of the Scene chunk.
 bool match_header(scanner_t const& scan, std::function<void(double)> const& report);
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended);
+bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended,
+                  std::function<void(std::string_view)> const& code_page = {});
 
 }  // namespace MQO
 

@@ -83,6 +83,10 @@ public:
     // How far reading has come, a fraction of the document from 0 to 1.
     virtual void progress(double fraction) = 0;
 
+    // A newer document's "CodePage" line (extended reading only): the
+    // encoding of the names and file names that follow ("932", "utf8").
+    virtual void code_page(std::string_view page) = 0;
+
     // A material of the Material chunk, by its name; its attributes follow,
     // each as soon as its value is read; then the material is complete.
     virtual void begin_material(std::string_view name) = 0;

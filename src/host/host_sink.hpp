@@ -23,12 +23,20 @@ public:
     // `document_folder`: where texture files are looked for after the names
     // as written (the folder of the document being read).
     explicit HostSink(std::string document_folder);
+    // Gives up the document's code page, if it named one (keeping any
+    // error on its way out).
+    ~HostSink() override;
+    HostSink(HostSink const&) = delete;
+    HostSink& operator=(HostSink const&) = delete;
 
     // Where extended reading is asked for: display settings (smooth
     // shading, hidden objects) are the host's only when it is on.
     void set_extended(ExtendedSwitch* extended) { extended_ = extended; }
 
     void progress(double fraction) override;
+    // The encoding of the document's names, for the host to read them in
+    // (Blender.Set("codepage", ...)) until the conversion ends.
+    void code_page(std::string_view page) override;
 
     void begin_material(std::string_view name) override;
     void material_attribute(MaterialTag tag, attribute_value const& value) override;
@@ -111,6 +119,7 @@ private:
     };
 
     ExtendedSwitch* extended_ = nullptr;
+    bool code_page_set_ = false;
     Display display_;
     std::vector<std::pair<std::uint32_t, double> > weights_;  // "weit": vertex, weight
     std::string document_folder_;

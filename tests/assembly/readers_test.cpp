@@ -183,6 +183,7 @@ TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
     ASSERT_TRUE(read.matched);
     EXPECT_EQ(read.asked, 1);
     EXPECT_EQ(read.t.rest(), "Eof\n");
+    EXPECT_EQ(read.sink.code_pages, std::vector<std::string>{"932"});
     ASSERT_EQ(read.sink.materials.size(), 1u);
     EXPECT_EQ(read.sink.materials[0].name, "m{");
     // dif, reflect, refract and power; uid skipped.

@@ -241,6 +241,13 @@ found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].defaul
                   [round(c, 3) for c in material.specular_color], mix.blend_type,
                   [l.from_node.type for l in mix.inputs["Color1"].links],
                   [l.from_node.type for l in mix.inputs["Color2"].links]]
+# Names read in the document's code page: the same bytes are "\u00b1" as
+# UTF-8 and two half-width katakana in code page 932.
+found["code_page"] = []
+for name in ("guessed.mqo", "cp932.mqo"):
+    fresh()
+    Mivka.readmqo(os.path.join(folder, name))
+    found["code_page"].append([o.name for o in bpy.context.scene.objects] + [Blender.Get("codepage")])
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -251,6 +258,9 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "again.mqo").write_text(rotated_again())
     (tmp_path / "huge.mqo").write_text(huge_coordinate())
     (tmp_path / "long.mqo").write_text(long_name())
+    named = HEAD.encode() + obj("\u00b1").encode("utf-8")
+    (tmp_path / "guessed.mqo").write_bytes(named)
+    (tmp_path / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
     (tmp_path / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
                                         'tex("textures/wood.png")\n}\n' + obj("o"))
     (tmp_path / "display.mqo").write_text(display_settings())
@@ -277,6 +287,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["mirrored"] == [1, 4]
     assert found["curved"] == [[["SUBSURF", 2, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
+    assert found["code_page"] == [["\u00b1", None], ["\uff82\uff71", None]]
     assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"]]
 
 

@@ -3,6 +3,7 @@ a document cut short while it is read, and texture folders we may not
 search: the conversion goes on (or ends with a clear error) and every
 vertex lands where the document puts it."""
 
+import contextlib
 import os
 import subprocess
 import sys
@@ -115,6 +116,19 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
             os.chmod(private, 0o700)
     assert done.returncode == 0, done.stderr
     assert b"Unable to Load ColorMap[" in done.stdout and done.stdout.endswith(b"\n1\n")
+
+
+@pytest.mark.parametrize("failing", [False, True])
+def test_a_code_page_holds_while_its_document_converts(failing, document, mivka, host, monkeypatch, capfdbinary):
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    seen = []
+    monkeypatch.setattr(host.Object, "New", lambda *a, _new=host.Object.New: seen.append(host.Get("codepage")) or _new(*a))
+    text = HEAD.replace("1.0\n", "1.1\nCodePage 932\n") + obj("a")
+    if failing:
+        text = text.replace("V(0 1 2)", "V(0 1 7)")
+    with pytest.raises(IndexError) if failing else contextlib.nullcontext():
+        mivka.readmqo(document(text))
+    assert seen == ["cp932"] and host.Get("codepage") is None
 
 
 @pytest.mark.parametrize("extended", [True, False])

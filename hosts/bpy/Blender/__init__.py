@@ -6,6 +6,9 @@ meshes written in bulk when they are updated, objects, Empties and parent
 links. Run it inside Blender, with this folder's parent and the folder of
 the shared package blender24 (hosts/common) on sys.path."""
 
+from blender24.settings import Get, Set  # noqa: F401
+
 from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
 
-__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene"]
+__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene",
+           "Modifier", "Get", "Set"]

@@ -1,10 +1,43 @@
 """Document text (bytes) for people."""
 
+import codecs
+
+# The encoding that the document being converted names for its text (its
+# "CodePage" line), while it is converted; None when it names none.
+_encoding = None
+_CODE_PAGES = {"utf8": "utf-8", "utf-8": "utf-8", "65001": "utf-8"}
+
+
+def use_code_page(page):
+    """Text that follows is in this code page ("932", "utf8", ...: bytes or
+    str, as the document names it); None (or a page Python does not know)
+    goes back to guessing."""
+    global _encoding
+    if page is None:
+        _encoding = None
+        return
+    text = (page.decode("ascii", "replace") if isinstance(page, bytes) else str(page)).strip().lower()
+    encoding = _CODE_PAGES.get(text, "cp" + text if text.isdigit() else text)
+    try:
+        codecs.lookup(encoding)
+    except LookupError:
+        encoding = None
+    _encoding = encoding
+
+
+def code_page():
+    """The encoding in use, or None."""
+    return _encoding
+
 
 def decode_name(name):
-    """UTF-8 when valid, else Shift_JIS (code page 932), else byte by byte."""
+    """In the document's own code page when it names one (bytes that do not
+    fit it become replacement characters); otherwise UTF-8 when valid, else
+    Shift_JIS (code page 932), else byte by byte."""
     if isinstance(name, str):
         return name
+    if _encoding is not None:
+        return name.decode(_encoding, "replace")
     for encoding in ("utf-8", "cp932"):
         try:
             return name.decode(encoding)

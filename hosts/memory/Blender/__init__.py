@@ -8,11 +8,13 @@ Import it with this folder's parent and the folder of the shared package
 blender24 (hosts/common) on sys.path.
 """
 
+from blender24.settings import Get, Set  # noqa: F401
+
 from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
 from ._store import store as _store
 
-__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "Modifier", "reset",
-           "datablocks"]
+__all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "Modifier",
+           "Get", "Set", "reset", "datablocks"]
 
 
 def reset(registry=False):
