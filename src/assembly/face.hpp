@@ -58,6 +58,13 @@ struct FaceView
     {
     }
 
+    // A face of the reader's own making: corners and material only.
+    FaceView(std::size_t count, std::uint32_t const* indices, std::int32_t material)
+        : corners(count), vertex_indices(indices), uv_values(nullptr), colour_values(nullptr),
+          material_number(material)
+    {
+    }
+
     FaceView(Polygon const& line, std::size_t count)
         : corners(count), vertex_indices(line.vertex_indices.data()),
           uv_values(line.uv_for(count) ? line.uv_values.data() : nullptr),

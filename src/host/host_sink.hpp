@@ -78,6 +78,10 @@ private:
     void add_mirror();
     void add_subdivision();
     void add_weights(std::size_t vertices);
+    bool joining() const { return display_.mirror == 2 && (display_.mirror_axis & 7u) != 0; }
+    void remember_face(FaceView const& line);
+    void join_mirror_halves();
+    void add_host_vertex(double x, double y, double z, bool for_faces);
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
 
@@ -122,6 +126,16 @@ private:
     bool code_page_set_ = false;
     Display display_;
     std::vector<std::pair<std::uint32_t, double> > weights_;  // "weit": vertex, weight
+    // An object whose mirror halves are connected: its vertices (host axes,
+    // scaled) and faces (document corner order), kept to join the halves.
+    struct Joined
+    {
+        std::vector<double> positions;
+        std::vector<std::uint32_t> corners;
+        std::vector<std::uint32_t> counts;
+        std::vector<std::int32_t> materials;
+    };
+    Joined joined_;
     std::string document_folder_;
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it

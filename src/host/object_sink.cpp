@@ -10,6 +10,8 @@
 #include <boost/variant/get.hpp>
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
 
 namespace MQO {
 
@@ -47,6 +49,7 @@ void HostSink::begin_object(std::string_view name)
     objects_.push_back(object_);
     display_ = Display();
     weights_.clear();
+    joined_ = Joined();
     // A host whose meshes take whole arrays gets each mesh in one call.
     static PyObject* const put_buffers = host::name("putBuffers");
     put_buffers_ = HostObject();
@@ -159,8 +162,10 @@ void HostSink::add_mirror()
     modifier[modifier_setting("AXIS_X")] = bool(d.mirror_axis & 1u);
     modifier[modifier_setting("AXIS_Y")] = bool(d.mirror_axis & 4u);
     modifier[modifier_setting("AXIS_Z")] = bool(d.mirror_axis & 2u);
-    double const join = d.mirror_distance > 0.0 ? d.mirror_distance * scale_ : 0.001;
-    modifier[modifier_setting("LIMIT")] = d.mirror == 2 ? join : 0.0;
+    // Connected halves meet on the plane, where their vertices (and the
+    // projections that join them) are welded to their images; separated
+    // halves are never welded.
+    modifier[modifier_setting("LIMIT")] = d.mirror == 2 ? 0.0001 : 0.0;
 }
 
 // A curved surface is shown subdivided: Catmull-Clark (patch 3 and 4) with
@@ -250,6 +255,15 @@ void HostSink::vertex(float x, float y, float z)
     double const host_x = double(x) * scale_;
     double const host_y = -(double(z) * scale_);
     double const host_z = double(y) * scale_;
+    if (joining())
+        joined_.positions.insert(joined_.positions.end(), {host_x, host_y, host_z});
+    add_host_vertex(host_x, host_y, host_z, false);
+}
+
+// A vertex in the host's axes; `for_faces`: one added after the face chunk
+// began, which the faces still to come may use.
+void HostSink::add_host_vertex(double host_x, double host_y, double host_z, bool for_faces)
+{
     if (put_buffers_) {
         gathered_.vertices.insert(gathered_.vertices.end(), {host_x, host_y, host_z});
         return;
@@ -258,6 +272,8 @@ void HostSink::vertex(float x, float y, float z)
     static PyObject* const append = host::name("append");
     HostObject const vertex = host::call(vert_, host::number(host_x), host::number(host_y), host::number(host_z));
     host::call_method(host::attribute(mesh_, verts), append, vertex);
+    if (for_faces)
+        host::call_method(vertex_list_, append, vertex);
 }
 
 void HostSink::vertex_weight(std::uint32_t vertex, double weight)
@@ -305,11 +321,100 @@ void HostSink::edge(std::uint32_t first, std::uint32_t second)
 void HostSink::face(Face const& line, std::size_t corners)
 {
     add_face(FaceView(line, corners));
+    remember_face(FaceView(line, corners));
 }
 
 void HostSink::polygon(Polygon const& line, std::size_t corners)
 {
     add_face(FaceView(line, corners));
+    remember_face(FaceView(line, corners));
+}
+
+void HostSink::remember_face(FaceView const& line)
+{
+    if (!joining())
+        return;
+    joined_.corners.insert(joined_.corners.end(), line.vertex_indices, line.vertex_indices + line.corners);
+    joined_.counts.push_back(std::uint32_t(line.corners));
+    joined_.materials.push_back(line.material_number);
+}
+
+// Connected mirror halves, as Metasequoia shows them: every open edge (an
+// edge of one face only) whose two ends lie within the mirror distance of
+// a mirror plane gets a face to the plane, to the ends' projections onto
+// it; the mirror modifier then welds those projections to their mirror
+// images, so the halves join where the model reaches the plane. Ends on
+// the plane are their own projections.
+void HostSink::join_mirror_halves()
+{
+    if (!joining() || !(display_.mirror_distance > 0.0))
+        return;
+    Joined const& j = joined_;
+    std::size_t const original = j.positions.size() / 3;
+    // Each edge by its two vertex numbers: how many faces use it, and the
+    // first face's direction and material; the edges in first-use order.
+    struct Use
+    {
+        std::uint32_t from, to;
+        std::int32_t material;
+        std::uint32_t faces;
+    };
+    std::unordered_map<std::uint64_t, Use> uses;
+    std::vector<std::uint64_t> order;
+    for (std::size_t f = 0, at = 0; f < j.counts.size(); at += j.counts[f], ++f) {
+        std::uint32_t const n = j.counts[f];
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::uint32_t const a = j.corners[at + i];
+            std::uint32_t const b = j.corners[at + (i + 1) % n];
+            if (a == b || a >= original || b >= original)
+                continue;
+            std::uint64_t const key = std::uint64_t(std::min(a, b)) << 32 | std::max(a, b);
+            auto const made = uses.try_emplace(key, Use{a, b, j.materials[f], 0});
+            if (made.second)
+                order.push_back(key);
+            ++made.first->second.faces;
+        }
+    }
+    double const reach = display_.mirror_distance * std::abs(scale_);
+    // The document's axis bits 1 X, 2 Y, 4 Z: the host's X, Z, Y.
+    static int const host_axes[3] = {0, 2, 1};
+    for (int bit = 0; bit < 3; ++bit) {
+        if (!(display_.mirror_axis & (1u << bit)))
+            continue;
+        int const axis = host_axes[bit];
+        std::unordered_map<std::uint32_t, std::uint32_t> projections;
+        auto const near = [&](std::uint32_t v) { return std::abs(j.positions[3 * v + axis]) <= reach; };
+        auto const projection = [&](std::uint32_t v) {
+            if (j.positions[3 * v + axis] == 0.0)
+                return v;
+            auto const found = projections.find(v);
+            if (found != projections.end())
+                return found->second;
+            double p[3] = {j.positions[3 * v], j.positions[3 * v + 1], j.positions[3 * v + 2]};
+            p[axis] = 0.0;
+            std::uint32_t const made = std::uint32_t(vertex_count());
+            add_host_vertex(p[0], p[1], p[2], true);
+            projections.emplace(v, made);
+            return made;
+        };
+        for (std::uint64_t const key : order) {
+            Use const& use = uses.at(key);
+            if (use.faces != 1 || !near(use.from) || !near(use.to))
+                continue;
+            std::uint32_t const from_plane = projection(use.from);
+            std::uint32_t const to_plane = projection(use.to);
+            // Against the open edge's own direction, so the new face turns
+            // the same way as the face it continues.
+            std::uint32_t corners[4] = {use.to, use.from, 0, 0};
+            std::size_t count = 2;
+            if (from_plane != use.from)
+                corners[count++] = from_plane;
+            if (to_plane != use.to)
+                corners[count++] = to_plane;
+            if (count > 2)
+                add_face(FaceView(count, corners, use.material));
+        }
+    }
 }
 
 // A host face: corners reversed, material, texture coordinates (v
@@ -473,6 +578,7 @@ void HostSink::put_gathered()
 
 void HostSink::end_object()
 {
+    join_mirror_halves();
     std::size_t const vertices = vertex_count();
     if (display_.smooth) {
         mesh_.attr("setMode")("AutoSmooth");

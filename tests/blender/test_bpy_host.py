@@ -124,19 +124,21 @@ def test_a_saved_blend_file_reopens_with_the_scene(documents, tmp_path, capfd):
 
 
 def glb_counts(path):
-    """Mesh nodes and triangles of a binary glTF file, read from its JSON chunk.
+    """Mesh nodes, triangles and vertices of a binary glTF file, read from its JSON chunk.
     (Blender 3.4's own glTF importer does not run with Debian's numpy.)"""
     data = path.read_bytes()
     assert data[:4] == b"glTF"
     length, kind = struct.unpack_from("<I4s", data, 12)
     assert kind == b"JSON"
     gltf = json.loads(data[20:20 + length])
-    triangles = 0
+    triangles = vertices = 0
     for node in gltf["nodes"]:
         for primitive in gltf["meshes"][node["mesh"]]["primitives"] if "mesh" in node else []:
             assert primitive.get("mode", 4) == 4
             triangles += gltf["accessors"][primitive["indices"]]["count"] // 3
-    return {"objects": sum(1 for node in gltf["nodes"] if "mesh" in node), "triangles": triangles}
+            vertices += gltf["accessors"][primitive["attributes"]["POSITION"]]["count"]
+    return {"objects": sum(1 for node in gltf["nodes"] if "mesh" in node), "triangles": triangles,
+            "vertices": vertices}
 
 
 def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
@@ -144,7 +146,22 @@ def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
     run_blender(documents[1], "-o", glb)
     memory = memory_scene(documents[1])
     triangles = sum(len(f["corners"]) - 2 for o in memory["objects"] for f in o["faces"])
-    assert glb_counts(glb) == {"objects": len(memory["objects"]), "triangles": triangles}
+    counts = glb_counts(glb)
+    assert (counts["objects"], counts["triangles"]) == (len(memory["objects"]), triangles)
+
+
+@pytest.mark.parametrize("mode, x, vertices", [(2, 0.5, 10), (2, 0.0, 6), (1, 0.0, 8)],
+                         ids=["connected-apart", "connected-on-plane", "separated"])
+def test_a_mirrored_half_exports_as_the_whole_model(mode, x, vertices, tmp_path, capfd):
+    """Both halves in the .glb; connected ones welded where they meet."""
+    from hostile_documents import connected_half
+    from test_mivka import run
+
+    (tmp_path / "half.mqo").write_text(connected_half(mode, x))
+    done = run(tmp_path / "half.mqo", "-o", tmp_path / "half.glb")
+    assert done.returncode == 0, done.stderr[-3000:]
+    faces = 2 if x else 1
+    assert glb_counts(tmp_path / "half.glb") == {"objects": 1, "triangles": 4 * faces, "vertices": vertices}
 
 
 def test_the_add_on_installs_from_its_zip_and_imports(tmp_path, capfd):
