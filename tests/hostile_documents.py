@@ -95,12 +95,13 @@ WEIGHTED = TRIANGLE.replace("\tface", "\tvertexattr {\n\t\tweit {\n\t\t\t0 1.0\n
                             "\t\t\t2 0.5\n\t\t}\n\t}\n\tface")
 
 
-def connected_half(mode=2, x=0.5):
+def connected_half(mode=2, x=0.5, distance="1.0"):
     """Half of a model, one quad whose inner edge lies `x` from the mirror
-    plane of the document's X axis (mirror distance 1)."""
+    plane of the document's X axis (mirror distance `distance`, or none)."""
     body = ("\tvertex 4 {\n\t\t%s 0 0\n\t\t2 0 0\n\t\t2 1 0\n\t\t%s 1 0\n\t}\n"
             "\tface 1 {\n\t\t4 V(0 1 2 3)\n\t}\n" % (x, x))
-    return HEAD + obj("half", ("mirror %d" % mode, "mirror_axis 1", "mirror_dis 1.0"), body)
+    mirror = ("mirror %d" % mode, "mirror_axis 1") + (("mirror_dis " + distance,) if distance else ())
+    return HEAD + obj("half", mirror, body)
 
 
 def display_settings(version="1.1"):

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace MQO {
@@ -340,14 +341,16 @@ void HostSink::remember_face(FaceView const& line)
 }
 
 // Connected mirror halves, as Metasequoia shows them: every open edge (an
-// edge of one face only) whose two ends lie within the mirror distance of
-// a mirror plane gets a face to the plane, to the ends' projections onto
-// it; the mirror modifier then welds those projections to their mirror
-// images, so the halves join where the model reaches the plane. Ends on
-// the plane are their own projections.
+// edge of one face only) that faces a mirror plane (its face lies farther
+// from the plane than the edge) and whose two ends lie within the mirror
+// distance of the plane (any distance when the document names none) gets
+// a face to the plane, to the ends' projections onto it; the mirror
+// modifier then welds those projections to their mirror images, so the
+// halves join where the model reaches the plane. Ends on the plane are
+// their own projections.
 void HostSink::join_mirror_halves()
 {
-    if (!joining() || !(display_.mirror_distance > 0.0))
+    if (!joining())
         return;
     Joined const& j = joined_;
     std::size_t const original = j.positions.size() / 3;
@@ -356,7 +359,7 @@ void HostSink::join_mirror_halves()
     struct Use
     {
         std::uint32_t from, to;
-        std::int32_t material;
+        std::uint32_t face;
         std::uint32_t faces;
     };
     std::unordered_map<std::uint64_t, Use> uses;
@@ -369,21 +372,36 @@ void HostSink::join_mirror_halves()
             if (a == b || a >= original || b >= original)
                 continue;
             std::uint64_t const key = std::uint64_t(std::min(a, b)) << 32 | std::max(a, b);
-            auto const made = uses.try_emplace(key, Use{a, b, j.materials[f], 0});
+            auto const made = uses.try_emplace(key, Use{a, b, std::uint32_t(f), 0});
             if (made.second)
                 order.push_back(key);
             ++made.first->second.faces;
         }
     }
-    double const reach = display_.mirror_distance * std::abs(scale_);
+    // Older documents name no distance: every open edge is joined.
+    double const reach = display_.mirror_distance >= 0.0 ? display_.mirror_distance * std::abs(scale_)
+                                                         : std::numeric_limits<double>::infinity();
     // The document's axis bits 1 X, 2 Y, 4 Z: the host's X, Z, Y.
     static int const host_axes[3] = {0, 2, 1};
+    std::vector<std::size_t> starts(j.counts.size());
+    for (std::size_t f = 0, at = 0; f < j.counts.size(); at += j.counts[f], ++f)
+        starts[f] = at;
     for (int bit = 0; bit < 3; ++bit) {
         if (!(display_.mirror_axis & (1u << bit)))
             continue;
         int const axis = host_axes[bit];
+        auto const distance = [&](std::uint32_t v) { return std::abs(j.positions[3 * v + axis]); };
+        // How far a face's corners lie from the plane, on average.
+        auto const face_distance = [&](std::uint32_t f) {
+            double sum = 0.0;
+            for (std::uint32_t i = 0; i < j.counts[f]; ++i) {
+                std::uint32_t const v = j.corners[starts[f] + i];
+                sum += v < original ? j.positions[3 * v + axis] : 0.0;
+            }
+            return std::abs(sum / j.counts[f]);
+        };
         std::unordered_map<std::uint32_t, std::uint32_t> projections;
-        auto const near = [&](std::uint32_t v) { return std::abs(j.positions[3 * v + axis]) <= reach; };
+        auto const near = [&](std::uint32_t v) { return distance(v) <= reach; };
         auto const projection = [&](std::uint32_t v) {
             if (j.positions[3 * v + axis] == 0.0)
                 return v;
@@ -399,7 +417,8 @@ void HostSink::join_mirror_halves()
         };
         for (std::uint64_t const key : order) {
             Use const& use = uses.at(key);
-            if (use.faces != 1 || !near(use.from) || !near(use.to))
+            if (use.faces != 1 || !near(use.from) || !near(use.to) ||
+                !(face_distance(use.face) > (distance(use.from) + distance(use.to)) / 2.0))
                 continue;
             std::uint32_t const from_plane = projection(use.from);
             std::uint32_t const to_plane = projection(use.to);
@@ -412,7 +431,7 @@ void HostSink::join_mirror_halves()
             if (to_plane != use.to)
                 corners[count++] = to_plane;
             if (count > 2)
-                add_face(FaceView(count, corners, use.material));
+                add_face(FaceView(count, corners, j.materials[use.face]));
         }
     }
 }

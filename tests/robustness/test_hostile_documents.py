@@ -118,21 +118,22 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
     assert b"Unable to Load ColorMap[" in done.stdout and done.stdout.endswith(b"\n1\n")
 
 
-@pytest.mark.parametrize("mode, x, vertices, faces", [
-    (2, 0.5, 6, 2),  # the inner edge joined to the plane
-    (2, 0.0, 4, 1),  # already on it: welded by the modifier alone
-    (2, 1.5, 4, 1),  # beyond the mirror distance
-    (1, 0.5, 4, 1),  # separated halves
+@pytest.mark.parametrize("mode, x, distance, vertices, faces", [
+    (2, 0.5, "1.0", 6, 2),  # the inner edge joined to the plane
+    (2, 0.0, "1.0", 4, 1),  # already on it: welded by the modifier alone
+    (2, 1.5, "1.0", 4, 1),  # beyond the mirror distance
+    (2, 1.5, None, 6, 2),  # no distance named (older documents): any distance
+    (1, 0.5, "1.0", 4, 1),  # separated halves
 ])
-def test_connected_halves_reach_the_mirror_plane(mode, x, vertices, faces, document, convert, host):
+def test_connected_halves_reach_the_mirror_plane(mode, x, distance, vertices, faces, document, convert, host):
     host.Registry.SetKey("Mivka", {"Extended": True})
-    assert b"Stopped" not in convert(document(connected_half(mode, x)))
+    assert b"Stopped" not in convert(document(connected_half(mode, x, distance)))
     (half,) = host.Scene.getCurrent().objects
     mesh = half.getData(0, 1)
     assert (len(mesh.verts), len(mesh.faces)) == (vertices, faces)
-    if faces == 2:
+    if faces > 1:
         # Turning as the face it continues: corners reversed, as every face.
-        assert [tuple(v.co) for v in mesh.faces[1].v] == [(0, 0, 0), (0, -0.0, 1), (0.5, -0.0, 1), (0.5, -0.0, 0)]
+        assert [tuple(v.co) for v in mesh.faces[1].v] == [(0, 0, 0), (0, -0.0, 1), (x, -0.0, 1), (x, -0.0, 0)]
     assert half.modifiers[0][host.Modifier.Settings.LIMIT] == (0.0001 if mode == 2 else 0.0)
 
 
