@@ -74,9 +74,9 @@ private:
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
     void display_setting(ObjectAttribute attribute, attribute_value const& value);
     HostObject add_modifier(const char* type);
-    void add_lathe();
+    void add_lathe(std::size_t vertices);
     void add_mirror();
-    void add_subdivision();
+    void add_subdivision(std::size_t faces);
     void add_weights(std::size_t vertices);
     bool joining() const { return display_.mirror == 2 && (display_.mirror_axis & 7u) != 0; }
     void remember_face(FaceView const& line);

@@ -134,18 +134,24 @@ long host_axis(std::uint32_t document_axis)
     return document_axis == 1 ? 2 : document_axis == 2 ? 1 : 0;
 }
 
+// The host builds what a lathe or a subdivision makes of a mesh whenever it
+// shows or exports the object: their sizes are kept to what it can hold,
+// whatever counts a document gives.
+constexpr double made_elements_limit = 16e6;
+
 }  // namespace
 
 // A lathe turns the object's profile once around the axis, in as many
-// steps as its segments (at least 3; more than 1024 are taken as 1024, a
-// hostile count would make the host build millions of faces).
-void HostSink::add_lathe()
+// steps as its segments: from 3 to 1024, and no more than keep the turned
+// vertices within the limit.
+void HostSink::add_lathe(std::size_t vertices)
 {
     Display const& d = display_;
     if (d.lathe == 0 || d.lathe_axis > 2)
         return;
     HostObject modifier = add_modifier("SCREW");
-    long const steps = long(std::clamp<std::uint32_t>(d.lathe_segments, 3u, 1024u));
+    double const affordable = made_elements_limit / double(std::max<std::size_t>(vertices, 1));
+    long const steps = long(std::clamp<double>(std::min<double>(d.lathe_segments, affordable), 3.0, 1024.0));
     modifier[modifier_setting("AXIS")] = host_axis(d.lathe_axis);
     modifier[modifier_setting("STEPS")] = steps;
     modifier[modifier_setting("RENDER_STEPS")] = steps;
@@ -172,8 +178,9 @@ void HostSink::add_mirror()
 // A curved surface is shown subdivided: Catmull-Clark (patch 3 and 4) with
 // the segment count as its levels; the spline surfaces (patch 1 and 2)
 // divide each edge into `segment` parts, which the levels of a
-// subdivision that halves edges approach from above. Levels from 1 to 6.
-void HostSink::add_subdivision()
+// subdivision that halves edges approach from above. Levels from 1 to 6,
+// fewer where four times as many faces a level would pass the limit.
+void HostSink::add_subdivision(std::size_t faces)
 {
     Display const& d = display_;
     if (d.patch == 0)
@@ -187,6 +194,8 @@ void HostSink::add_subdivision()
             ++levels;
     }
     levels = std::clamp<std::int64_t>(levels, 1, 6);
+    while (levels > 0 && double(faces) * double(std::int64_t(1) << (2 * levels)) > made_elements_limit)
+        --levels;
     HostObject modifier = add_modifier("SUBSURF");
     modifier[modifier_setting("LEVELS")] = long(levels);
     modifier[modifier_setting("RENDLEVELS")] = long(levels);
@@ -391,14 +400,19 @@ void HostSink::join_mirror_halves()
             continue;
         int const axis = host_axes[bit];
         auto const distance = [&](std::uint32_t v) { return std::abs(j.positions[3 * v + axis]); };
-        // How far a face's corners lie from the plane, on average.
+        // How far a face's corners lie from the plane, on average: worked
+        // out once per face, however many of its edges are open.
+        std::vector<double> face_distances(j.counts.size(), -1.0);
         auto const face_distance = [&](std::uint32_t f) {
-            double sum = 0.0;
-            for (std::uint32_t i = 0; i < j.counts[f]; ++i) {
-                std::uint32_t const v = j.corners[starts[f] + i];
-                sum += v < original ? j.positions[3 * v + axis] : 0.0;
+            if (face_distances[f] < 0.0) {
+                double sum = 0.0;
+                for (std::uint32_t i = 0; i < j.counts[f]; ++i) {
+                    std::uint32_t const v = j.corners[starts[f] + i];
+                    sum += v < original ? j.positions[3 * v + axis] : 0.0;
+                }
+                face_distances[f] = std::abs(sum / j.counts[f]);
             }
-            return std::abs(sum / j.counts[f]);
+            return face_distances[f];
         };
         std::unordered_map<std::uint32_t, std::uint32_t> projections;
         auto const near = [&](std::uint32_t v) { return distance(v) <= reach; };
@@ -599,6 +613,7 @@ void HostSink::end_object()
 {
     join_mirror_halves();
     std::size_t const vertices = vertex_count();
+    std::size_t const faces = face_count();
     if (display_.smooth) {
         mesh_.attr("setMode")("AutoSmooth");
         mesh_.attr("setMaxSmoothAngle")(display_.facet);
@@ -611,9 +626,9 @@ void HostSink::end_object()
     host::blender("Scene").attr("getCurrent")().attr("link")(object_);
     add_weights(vertices);
     // In the order Metasequoia builds the shown mesh: turned, mirrored, subdivided.
-    add_lathe();
+    add_lathe(vertices);
     add_mirror();
-    add_subdivision();
+    add_subdivision(faces);
 }
 
 // Moves the object's mesh data into its frame (by the inverse of its

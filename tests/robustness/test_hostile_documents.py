@@ -137,6 +137,20 @@ def test_connected_halves_reach_the_mirror_plane(mode, x, distance, vertices, fa
     assert half.modifiers[0][host.Modifier.Settings.LIMIT] == (0.0001 if mode == 2 else 0.0)
 
 
+@pytest.mark.parametrize("attributes, setting, value", [
+    (("lathe 3", "lathe_seg 1000"), "STEPS", 800),  # 20,000 vertices turned 800 times: 16 million
+    (("patch 3", "segment 6"), "LEVELS", 5),  # 5,000 faces: 4,096 times as many at 6 levels is too many
+])
+def test_what_modifiers_make_of_a_big_mesh_stays_within_reach(attributes, setting, value, document, convert, host):
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    vertices = "".join("\t\t%d 0 %d\n" % (i % 100, i // 100) for i in range(20000))
+    faces = "".join("\t\t3 V(%d %d %d)\n" % (i, i + 1, i + 100) for i in range(5000))
+    body = "\tvertex 20000 {\n%s\t}\n\tface 5000 {\n%s\t}\n" % (vertices, faces)
+    assert b"Stopped" not in convert(document(HEAD + obj("big", attributes, body)))
+    (modifier,) = host.Scene.getCurrent().objects[0].modifiers
+    assert modifier[getattr(host.Modifier.Settings, setting)] == value
+
+
 @pytest.mark.parametrize("failing", [False, True])
 def test_a_code_page_holds_while_its_document_converts(failing, document, mivka, host, monkeypatch, capfdbinary):
     host.Registry.SetKey("Mivka", {"Extended": True})
