@@ -164,6 +164,36 @@ def test_a_mirrored_half_exports_as_the_whole_model(mode, x, vertices, tmp_path,
     assert glb_counts(tmp_path / "half.glb") == {"objects": 1, "triangles": 4 * faces, "vertices": vertices}
 
 
+FOLDED = ("\tvertex 6 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n\t\t0 1 0\n\t\t1 2 0.364\n\t\t0 2 0.364\n\t}\n"
+          "\tface 2 {\n\t\t4 V(0 1 2 3)\n\t\t4 V(3 2 4 5)\n\t}\n")  # two quads folded by 20 degrees
+
+
+@pytest.mark.parametrize("shading, vertices", [(("shading 1", "facet 40"), 6), (("shading 0",), 8),
+                                               (("shading 1", "facet 10"), 8)],
+                         ids=["smooth", "flat", "sharper-than-facet"])
+def test_smooth_faces_share_their_normals_in_gltf(shading, vertices, tmp_path, capfd):
+    """A smooth fold within the crease angle keeps one normal per vertex of
+    the shared edge, so the exporter shares those vertices."""
+    from test_mivka import run
+
+    (tmp_path / "fold.mqo").write_text(HEAD + obj("fold", shading, FOLDED))
+    done = run(tmp_path / "fold.mqo", "-o", tmp_path / "fold.glb")
+    assert done.returncode == 0, done.stderr[-3000:]
+    assert glb_counts(tmp_path / "fold.glb") == {"objects": 1, "triangles": 4, "vertices": vertices}
+
+
+def test_an_archive_converts_as_its_document(tmp_path, capfd):
+    from test_mivka import run
+
+    shutil.copy(ROOT / "samples" / "lantern.png", tmp_path)
+    with zipfile.ZipFile(tmp_path / "lantern.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.write(ROOT / "samples" / "lantern.mqo", "lantern.mqo")
+    for name in ("lantern.mqoz", "lantern.mqo"):
+        done = run(tmp_path / name if name.endswith("z") else ROOT / "samples" / name, "-o", tmp_path / (name + ".glb"))
+        assert done.returncode == 0, done.stderr[-3000:]
+    assert (tmp_path / "lantern.mqoz.glb").read_bytes() == (tmp_path / "lantern.mqo.glb").read_bytes()
+
+
 def test_the_add_on_installs_from_its_zip_and_imports(tmp_path, capfd):
     zip_path = BUILD / "io_import_mqo_mivka.zip"
     subprocess.run([str(ROOT / "scripts" / "addon.sh")], check=True, capture_output=True,
