@@ -33,6 +33,15 @@ def _integer(value, what):
     return value
 
 
+def _colour(rgb, what):
+    """Three numbers, given one by one or as one sequence."""
+    if len(rgb) == 1:
+        rgb = tuple(rgb[0])
+    if len(rgb) != 3:
+        raise TypeError("%s: expected three numbers" % what)
+    return [_number(c, what) for c in rgb]
+
+
 class Material:
     def __init__(self, name):
         self.name = name
@@ -51,11 +60,7 @@ class Material:
         self._textures = [None] * SLOTS
 
     def setRGBCol(self, *rgb):
-        if len(rgb) == 1:
-            rgb = tuple(rgb[0])
-        if len(rgb) != 3:
-            raise TypeError("Material.setRGBCol: expected three numbers")
-        self.rgbCol = [_number(c, "Material.setRGBCol") for c in rgb]
+        self.rgbCol = _colour(rgb, "Material.setRGBCol")
 
     def setAlpha(self, value):
         self.alpha = _number(value, "Material.setAlpha")
@@ -79,11 +84,7 @@ class Material:
         self.specShader = _integer(value, "Material.setSpecShader")
 
     def setSpecCol(self, *rgb):
-        if len(rgb) == 1:
-            rgb = tuple(rgb[0])
-        if len(rgb) != 3:
-            raise TypeError("Material.setSpecCol: expected three numbers")
-        self.specCol = [_number(c, "Material.setSpecCol") for c in rgb]
+        self.specCol = _colour(rgb, "Material.setSpecCol")
 
     def setRayMirr(self, value):
         self.rayMirr = min(max(_number(value, "Material.setRayMirr"), 0.0), 1.0)
