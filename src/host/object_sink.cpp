@@ -202,8 +202,8 @@ void HostSink::add_subdivision(std::size_t faces)
 }
 
 // The vertices' weights ("weit") as the vertex group "weit", one host call
-// per weight; numbers beyond the mesh's vertices are passed over, and a
-// vertex given twice keeps its last weight.
+// per weight; numbers beyond the mesh's vertices (and weights that are no
+// number) are passed over, and a vertex given twice keeps its last weight.
 void HostSink::add_weights(std::size_t vertices)
 {
     if (weights_.empty())
@@ -211,7 +211,7 @@ void HostSink::add_weights(std::size_t vertices)
     std::vector<std::pair<double, std::uint32_t> > by_weight;
     std::vector<bool> seen(vertices, false);
     for (auto w = weights_.rbegin(); w != weights_.rend(); ++w) {
-        if (w->first < vertices && !seen[w->first]) {
+        if (w->first < vertices && !seen[w->first] && !std::isnan(w->second)) {
             seen[w->first] = true;
             by_weight.emplace_back(w->second, w->first);
         }
