@@ -114,18 +114,21 @@ def convert_in_blender(arguments):
 
 
 STOPPED = b"Stopped reading at line "
+UNREADABLE_ARCHIVE = b"Unable to read archive. "
 
 
 class _ConsoleWatch:
     """Passes the process's standard output (where the module writes its
     console) through a pipe while a conversion runs, and notes whether it
-    said that reading stopped before the end of the document."""
+    said that reading stopped before the end of the document; keeps the
+    output's first 64 KiB, where the lines about the file itself stand."""
 
     def __enter__(self):
         import threading
 
         sys.stdout.flush()
         self.stopped = False
+        self.head = b""
         self._saved = os.dup(1)
         reading, writing = os.pipe()
         os.dup2(writing, 1)
@@ -138,6 +141,8 @@ class _ConsoleWatch:
                 if not chunk:
                     break
                 os.write(self._saved, chunk)
+                if len(self.head) < 65536:
+                    self.head += chunk[:65536 - len(self.head)]
                 if STOPPED in tail + chunk:
                     self.stopped = True
                 tail = chunk[-len(STOPPED):]
@@ -195,6 +200,9 @@ def convert(path, scale=None, texture_dirs=(), fresh=False, strict=False):
         Blender.Window.DrawProgressBar = draw
     if not reports:
         raise ConversionFailed("cannot open %s" % path)
+    if reports[-1] == "Error" and UNREADABLE_ARCHIVE in console.head:
+        line = console.head.split(UNREADABLE_ARCHIVE, 1)[1].split(b"\n", 1)[0]
+        raise ConversionFailed("cannot read the archive %s" % line.decode("utf-8", "replace"))
     if reports[-1] == "Error":
         raise ConversionFailed("%s is not a Metasequoia text document of format %s" % (path, "1.0" if strict else
                                                                                        "1.0 or 1.1"))

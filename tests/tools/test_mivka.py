@@ -34,6 +34,7 @@ def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path
     (None, [], b"mivka: cannot open"),
     (b"Metasequoia Document\nFormat Text Ver 1.2\nScene {}\n", [], b"of format 1.0 or 1.1\n"),
     (b"Metasequoia Document\nFormat Text Ver 1.1\nScene {}\n", ["--strict"], b"of format 1.0\n"),
+    (b"PK\x03\x04 cut short", [], b"mivka: cannot read the archive "),
 ])
 def test_failures_exit_non_zero_with_one_line(tmp_path, content, options, reason):
     path = tmp_path / "doc.mqo"
