@@ -19,6 +19,15 @@ def _principled(material):
     raise RuntimeError("material %r has no Principled BSDF" % material.name)
 
 
+def _set_input(socket, value):
+    """Every write to a node socket makes Blender revisit the file's node
+    trees: a socket that already holds the value is left alone."""
+    held = socket.default_value
+    if isinstance(value, tuple) and tuple(held) == value or not isinstance(value, tuple) and held == value:
+        return
+    socket.default_value = value
+
+
 class MTex:
     """A texture slot: an Image Texture node wired to the input that its
     map-to channel names, through the UV map or through an object's
@@ -116,15 +125,15 @@ class Material:
             material.use_nodes = True
             self._bsdf = _principled(material)
             for name, value in self._shading.items():
-                self._bsdf.inputs[name].default_value = value
+                _set_input(self._bsdf.inputs[name], value)
         return self._bsdf
 
     def _shade(self, name, value):
         self._shading[name] = value
         if self._bsdf is not None:
-            self._bsdf.inputs[name].default_value = value
+            _set_input(self._bsdf.inputs[name], value)
         if name == "Base Color" and self._tinted is not None:
-            self._tinted.default_value = value
+            _set_input(self._tinted, value)
 
     def _base_colour(self):
         """Where the material's colour goes: the Principled BSDF's base
