@@ -71,6 +71,14 @@ void raise_if_cut_short(DocumentSource const& source, std::string const& path)
     boost::python::throw_error_already_set();
 }
 
+// The end of a conversion that read no document: the progress bar says
+// "Error" and the console the header failure line.
+void report_header_failure()
+{
+    host::report_progress(1.0, "Error");
+    console().write(header_failure_line, sizeof header_failure_line - 1);
+}
+
 }  // namespace
 
 void readmqo(std::string const& path)
@@ -100,8 +108,7 @@ void readmqo(std::string const& path)
         raise_if_cut_short(source, path);
         if (!unpacked_whole) {
             out << "Unable to read archive. " << path << ": " << why << '\n';
-            host::report_progress(1.0, "Error");
-            out.write(header_failure_line, sizeof header_failure_line - 1);
+            report_header_failure();
             return;
         }
         position = unpacked.data();
@@ -118,8 +125,7 @@ void readmqo(std::string const& path)
     }
     if (!read) {
         raise_if_cut_short(source, path);
-        host::report_progress(1.0, "Error");
-        out.write(header_failure_line, sizeof header_failure_line - 1);
+        report_header_failure();
         return;
     }
 
