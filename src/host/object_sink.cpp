@@ -330,14 +330,16 @@ void HostSink::edge(std::uint32_t first, std::uint32_t second)
 
 void HostSink::face(Face const& line, std::size_t corners)
 {
-    add_face(FaceView(line, corners));
-    remember_face(FaceView(line, corners));
+    FaceView const view(line, corners);
+    add_face(view);
+    remember_face(view);
 }
 
 void HostSink::polygon(Polygon const& line, std::size_t corners)
 {
-    add_face(FaceView(line, corners));
-    remember_face(FaceView(line, corners));
+    FaceView const view(line, corners);
+    add_face(view);
+    remember_face(view);
 }
 
 void HostSink::remember_face(FaceView const& line)
@@ -387,18 +389,17 @@ void HostSink::join_mirror_halves()
             ++made.first->second.faces;
         }
     }
-    // Older documents name no distance: every open edge is joined.
+    // Older documents name no distance: facing open edges are joined at any.
     double const reach = display_.mirror_distance >= 0.0 ? display_.mirror_distance * std::abs(scale_)
                                                          : std::numeric_limits<double>::infinity();
-    // The document's axis bits 1 X, 2 Y, 4 Z: the host's X, Z, Y.
-    static int const host_axes[3] = {0, 2, 1};
     std::vector<std::size_t> starts(j.counts.size());
     for (std::size_t f = 0, at = 0; f < j.counts.size(); at += j.counts[f], ++f)
         starts[f] = at;
-    for (int bit = 0; bit < 3; ++bit) {
-        if (!(display_.mirror_axis & (1u << bit)))
+    // The document's axis bits: 1 X, 2 Y, 4 Z.
+    for (std::uint32_t document_axis = 0; document_axis < 3; ++document_axis) {
+        if (!(display_.mirror_axis & (1u << document_axis)))
             continue;
-        int const axis = host_axes[bit];
+        long const axis = host_axis(document_axis);
         auto const distance = [&](std::uint32_t v) { return std::abs(j.positions[3 * v + axis]); };
         // How far a face's corners lie from the plane, on average: worked
         // out once per face, however many of its edges are open.
