@@ -19,6 +19,14 @@ def _principled(material):
     raise RuntimeError("material %r has no Principled BSDF" % material.name)
 
 
+def _rgb(rgb):
+    """Three numbers, given one by one or as one sequence."""
+    if len(rgb) == 1:
+        rgb = tuple(rgb[0])
+    r, g, b = (float(c) for c in rgb)
+    return r, g, b
+
+
 def _set_input(socket, value):
     """Every write to a node socket makes Blender revisit the file's node
     trees: a socket that already holds the value is left alone."""
@@ -162,9 +170,7 @@ class Material:
         self._tinted = mix.inputs["Color1"]
 
     def setRGBCol(self, *rgb):
-        if len(rgb) == 1:
-            rgb = tuple(rgb[0])
-        r, g, b = (float(c) for c in rgb)
+        r, g, b = _rgb(rgb)
         self._keep("rgbCol", [r, g, b])
         self.material.diffuse_color[:3] = (r, g, b)
         self._shade("Base Color", (r, g, b, self._shading["Base Color"][3]))
@@ -217,9 +223,7 @@ class Material:
         self._keep("specShader", int(value))
 
     def setSpecCol(self, *rgb):
-        if len(rgb) == 1:
-            rgb = tuple(rgb[0])
-        r, g, b = (float(c) for c in rgb)
+        r, g, b = _rgb(rgb)
         self._keep("specCol", [r, g, b])
         self.material.specular_color = (r, g, b)
 
