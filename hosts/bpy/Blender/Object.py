@@ -88,7 +88,7 @@ class Object(objects.Object):
             elif setting == Settings.ANGLE:
                 made.angle = math.radians(value)
 
-        for setting in sorted(modifier._settings):
+        for setting in modifier.keys():
             changed(setting, modifier[setting])
         modifier.changed = changed
 

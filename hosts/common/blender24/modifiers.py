@@ -42,6 +42,10 @@ class Modifier:
     def __getitem__(self, setting):
         return self._settings[setting]
 
+    def keys(self):
+        """The settings this type of modifier has, in order."""
+        return sorted(self._settings)
+
     def __setitem__(self, setting, value):
         if setting not in self._settings:
             raise KeyError("Modifier: no setting %r for this type" % (setting,))
