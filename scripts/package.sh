@@ -34,8 +34,12 @@ printf 'Source: mivka\n\nPackage: mivka\nArchitecture: any\n' >"$build/package/d
 libraries="$(cd "$build/package" && dpkg-shlibdeps -O -e"$module" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')"
 rm -rf "$build/package/debian"
 
+# The module serves the python3 it was built for, and no other.
+python="$(/usr/bin/python3 -c 'import sys; print("%d.%d %d.%d" % (sys.version_info[:2] + (sys.version_info[0], sys.version_info[1] + 1)))')"
+python_depends="python3 (>= ${python% *}), python3 (<< ${python#* })"
+
 sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$architecture/" \
-    -e "s/@DEPENDS@/$libraries, python3 (>= 3.11), python3 (<< 3.12)/" \
+    -e "s/@DEPENDS@/$libraries, $python_depends/" \
     -e "s/@SIZE@/$(du -sk --exclude=DEBIAN "$stage" | cut -f1)/" packaging/control >"$stage/DEBIAN/control"
 install -m 755 packaging/postinst packaging/prerm "$stage/DEBIAN/"
 (cd "$stage" && find usr -type f | sort | xargs md5sum) >"$stage/DEBIAN/md5sums"

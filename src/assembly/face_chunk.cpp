@@ -3,6 +3,8 @@
 #include "assembly/face.hpp"
 #include "document/foreign.hpp"
 
+#include <boost/spirit/include/classic_assign_actor.hpp>
+
 #include <vector>
 
 namespace MQO {
@@ -55,11 +57,14 @@ namespace {
 template <typename ElementT, typename T>
 bool read_list_to_close(scanner_t const& scan, ElementT const& element, std::vector<T>& values)
 {
+    // The value is taken by an action, not from the match: GCC 14 cannot
+    // see that a failed match's value is never read.
+    T value{};
+    auto const take = element[classic::assign_a(value)];
     for (;;) {
-        auto const hit = element.parse(scan);
-        if (!hit)
+        if (!take.parse(scan))
             return bool(classic::ch_p(')').parse(scan));
-        values.push_back(hit.value());
+        values.push_back(value);
     }
 }
 

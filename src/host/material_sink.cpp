@@ -5,6 +5,7 @@
 #include "document/console.hpp"
 #include "materials/texture_paths.hpp"
 
+#include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/operations.hpp>
 #include <boost/python/extract.hpp>
 #include <boost/python/tuple.hpp>
