@@ -5,6 +5,7 @@ vertex lands where the document puts it."""
 
 import contextlib
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -91,18 +92,28 @@ import os, sys
 if os.getuid() == 0:
     os.setgid(65534)
     os.setuid(65534)
-sys.path[:0] = [%r, %r, %r]
+sys.path[:0] = [os.path.join(sys.argv[3], name) for name in ("module", "memory", "common")]
 import Blender, Mivka
 Blender.Registry.SetKey("Mivka", {"ColorMap": sys.argv[2]})
 Mivka.readmqo(sys.argv[1])
 print(len(Blender.Scene.getCurrent().objects))
-""" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"))
+"""
 
 
 def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
     with tempfile.TemporaryDirectory() as folder:
         folder = Path(folder)
         os.chmod(folder, 0o755)
+        # The other user may not enter the checkout (a home folder of mode
+        # 0700): the module and the host packages go along.
+        lib = folder / "lib"
+        for source, name in ((ROOT / "hosts" / "memory", "memory"), (ROOT / "hosts" / "common", "common")):
+            shutil.copytree(source, lib / name, ignore=shutil.ignore_patterns("__pycache__"))
+        (lib / "module").mkdir()
+        for built in BUILD.glob("Mivka*.so"):
+            shutil.copy(built, lib / "module")
+        for place in [lib, *lib.rglob("*")]:
+            os.chmod(place, 0o755 if place.is_dir() else 0o644)
         private = folder / "private"
         private.mkdir()
         (private / "wood.png").write_bytes(b"\x89PNG\r\n\x1a\n")
@@ -110,8 +121,8 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
         path = folder / "m.mqo"
         path.write_text(HEAD + 'Material 1 {\n\t"m" tex("private/wood.png")\n}\n' + obj("o"))
         try:
-            done = subprocess.run([sys.executable, "-c", SEARCH_AS_OTHER_USER, str(path), str(private)],
-                                  capture_output=True, timeout=60)
+            done = subprocess.run([sys.executable, "-c", SEARCH_AS_OTHER_USER, str(path), str(private), str(lib)],
+                                  capture_output=True, timeout=60, cwd=folder)
         finally:
             os.chmod(private, 0o700)
     assert done.returncode == 0, done.stderr
