@@ -119,6 +119,8 @@ def render(path, size=512):
     """A small picture of the scene, with a camera and a light framing it."""
     from mathutils import Vector
 
+    from Blender import versions
+
     scene = bpy.context.scene
     # The visible objects as they are shown (mirror modifiers applied).
     depsgraph = bpy.context.evaluated_depsgraph_get()
@@ -155,7 +157,7 @@ def render(path, size=512):
     light.data.energy = 3.0
     scene.collection.objects.link(light)
     world = bpy.data.worlds.new("Preview world")
-    world.color = (0.35, 0.35, 0.4)
+    versions.set_world_colour(world, (0.35, 0.35, 0.4))
     scene.world = world
     scene.render.engine = "CYCLES"
     scene.cycles.device = "CPU"

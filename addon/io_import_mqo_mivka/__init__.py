@@ -1,5 +1,7 @@
-"""File > Import > Metasequoia (.mqo): converts a document with the Mivka
-module into the current scene."""
+"""File > Import > Metasequoia (.mqo), and documents dropped on the 3D
+viewport (Blender 4.1 and later): converts each with the Mivka module into
+the current scene. Blender 3.4 to 4.1 install it as an add-on (bl_info);
+4.2 and later as an extension (blender_manifest.toml)."""
 
 bl_info = {
     "name": "Metasequoia (.mqo) import (Mivka)",
@@ -14,7 +16,7 @@ import os
 import sys
 
 import bpy
-from bpy.props import BoolProperty, FloatProperty, StringProperty
+from bpy.props import BoolProperty, CollectionProperty, FloatProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
 _HERE = os.path.dirname(os.path.abspath(__file__))
@@ -49,6 +51,9 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
 
     filename_ext = ".mqo"
     filter_glob: StringProperty(default="*.mqo;*.mqoz", options={"HIDDEN"})
+    # Several documents chosen at once, or dropped together.
+    files: CollectionProperty(type=bpy.types.OperatorFileListElement, options={"HIDDEN", "SKIP_SAVE"})
+    directory: StringProperty(subtype="DIR_PATH", options={"HIDDEN", "SKIP_SAVE"})
     scale: FloatProperty(name="Scale", description="Factor for vertex positions and translations",
                          default=1.0, soft_min=0.0001, soft_max=1000.0)
     color_maps: StringProperty(name="Colour textures", description="Folder to look for colour textures in",
@@ -73,23 +78,60 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
             else:
                 record.pop(key, None)
         Blender.Registry.SetKey("Mivka", record)
-        try:
-            Mivka.readmqo(os.fsencode(self.filepath))
-        except Exception as error:
-            self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
-            return {"CANCELLED"}
+        for path in self._paths():
+            try:
+                Mivka.readmqo(os.fsencode(path))
+            except Exception as error:
+                self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
+                return {"CANCELLED"}
         return {"FINISHED"}
+
+    def _paths(self):
+        if self.directory and any(f.name for f in self.files):
+            return [os.path.join(self.directory, f.name) for f in self.files if f.name]
+        return [self.filepath]
+
+    def invoke(self, context, event):
+        # From the menu: the file browser. Dropped on the viewport (a path
+        # given): the options, then the import (Blender 4.2 and later), or
+        # the import at once (4.1).
+        popup = getattr(self, "invoke_popup", None)
+        if popup is not None:
+            return popup(context)
+        if self.properties.is_property_set("filepath"):
+            return self.execute(context)
+        return ImportHelper.invoke(self, context, event)
 
 
 def _menu(self, context):
     self.layout.operator(ImportMetasequoia.bl_idname, text="Metasequoia (.mqo)")
 
 
+_classes = [ImportMetasequoia]
+
+if hasattr(bpy.types, "FileHandler"):
+    class MetasequoiaFileHandler(bpy.types.FileHandler):
+        """Documents dragged onto the 3D viewport are imported."""
+
+        bl_idname = "IMPORT_SCENE_FH_mivka_mqo"
+        bl_label = "Metasequoia document"
+        bl_import_operator = ImportMetasequoia.bl_idname
+        bl_file_extensions = ".mqo;.mqoz"
+
+        @classmethod
+        def poll_drop(cls, context):
+            return context.area is not None and context.area.type == "VIEW_3D"
+
+    _classes.append(MetasequoiaFileHandler)
+
+
 def register():
-    bpy.utils.register_class(ImportMetasequoia)
+    for cls in _classes:
+        bpy.utils.register_class(cls)
     bpy.types.TOPBAR_MT_file_import.append(_menu)
 
 
 def unregister():
     bpy.types.TOPBAR_MT_file_import.remove(_menu)
-    bpy.utils.unregister_class(ImportMetasequoia)
+    for cls in reversed(_classes):
+        bpy.utils.unregister_class(cls)

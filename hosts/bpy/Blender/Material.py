@@ -4,10 +4,13 @@ material itself), which costs the same however many materials there are;
 it gets a node tree (Principled BSDF, texture slots as Image Texture nodes)
 only when it needs one: for a texture, transparency or emission. Blender
 revisits every node tree of the file whenever one changes, so trees made
-for every material would make their creation quadratic."""
+for every material would make their creation quadratic. (Blender 5 gives
+every material its tree from the start.)"""
 
 from blender24.constants import DEFAULT_MATERIAL_MODES, MaterialModes as Modes
 from blender24.names import decode_name
+
+from . import versions
 
 SLOTS = 10
 
@@ -66,8 +69,7 @@ class MTex:
         if mapto & MapTo.ALPHA:
             has_alpha = image is not None and image.channels == 4 and "UseAlpha" in texture.imageFlags
             links.new(node.outputs["Alpha" if has_alpha else "Color"], bsdf.inputs["Alpha"])
-            material.blend_method = "BLEND"
-            material.shadow_method = "HASHED"
+            versions.set_transparency(material, True)
         self._wire()
         del TexCo
 
@@ -122,6 +124,8 @@ class Material:
         self._bsdf = None
         self._mode = DEFAULT_MATERIAL_MODES
         self._tinted = None  # the colour input that vertex colours multiply, once they do
+        if versions.materials_always_have_nodes():
+            self._principled()  # what the material shows is only on its nodes
 
     def _keep(self, key, value):
         self.material["mivka_" + key] = value
@@ -130,16 +134,20 @@ class Material:
         """The material's Principled BSDF, made with its node tree on first need."""
         if self._bsdf is None:
             material = self.material
-            material.use_nodes = True
+            versions.use_nodes(material)
             self._bsdf = _principled(material)
             for name, value in self._shading.items():
-                _set_input(self._bsdf.inputs[name], value)
+                _set_input(self._input(name), value)
         return self._bsdf
+
+    def _input(self, name):
+        """The Principled BSDF's input by its 3.x name."""
+        return self._bsdf.inputs[versions.principled_input(name)]
 
     def _shade(self, name, value):
         self._shading[name] = value
         if self._bsdf is not None:
-            _set_input(self._bsdf.inputs[name], value)
+            _set_input(self._input(name), value)
         if name == "Base Color" and self._tinted is not None:
             _set_input(self._tinted, value)
 
@@ -159,15 +167,17 @@ class Material:
         mix = nodes.new("ShaderNodeMixRGB")
         mix.blend_type = "MULTIPLY"
         mix.location = (-250, 600)
-        mix.inputs["Fac"].default_value = 1.0
+        # The factor and the two colours, by place: Blender 5 renamed the factor.
+        factor, first, second = mix.inputs[0], mix.inputs[1], mix.inputs[2]
+        factor.default_value = 1.0
         base = bsdf.inputs["Base Color"]
         for link in list(base.links):
-            links.new(link.from_socket, mix.inputs["Color1"])
+            links.new(link.from_socket, first)
             links.remove(link)
-        mix.inputs["Color1"].default_value = self._shading["Base Color"]
-        links.new(colours.outputs["Color"], mix.inputs["Color2"])
-        links.new(mix.outputs["Color"], base)
-        self._tinted = mix.inputs["Color1"]
+        first.default_value = self._shading["Base Color"]
+        links.new(colours.outputs["Color"], second)
+        links.new(mix.outputs[0], base)
+        self._tinted = first
 
     def setRGBCol(self, *rgb):
         r, g, b = _rgb(rgb)
@@ -184,11 +194,7 @@ class Material:
         # opaque material keeps the settings it was made with.
         if alpha != self.material.diffuse_color[3]:
             self.material.diffuse_color[3] = alpha
-        blend, shadow = ("BLEND", "HASHED") if alpha < 1.0 else ("OPAQUE", "OPAQUE")
-        if self.material.blend_method != blend:
-            self.material.blend_method = blend
-        if self.material.shadow_method != shadow:
-            self.material.shadow_method = shadow
+        versions.set_transparency(self.material, alpha < 1.0)
         if alpha < 1.0:
             self._principled()  # a plain material has no transparency in render or export
 

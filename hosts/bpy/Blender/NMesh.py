@@ -9,7 +9,7 @@ from blender24.names import decode_name
 
 from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
 
-from . import Mathutils
+from . import Mathutils, versions
 
 
 # A vertex is its three coordinates packed as doubles (turned into Blender's
@@ -221,16 +221,14 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
         unit = colours.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
-    if len(kept_lengths) and smooth.any():
+    if len(kept_lengths):
+        # Written flat too: new faces are flat before Blender 4.1, smooth after.
         mesh.polygons.foreach_set("use_smooth", smooth[kept])
-    if source._auto_smooth:
-        import math
-
-        mesh.use_auto_smooth = True
-        mesh.auto_smooth_angle = math.radians(source.degr)
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update(calc_edges=True)
+    if source._auto_smooth:
+        versions.smooth_by_angle(mesh, source.degr)
 
 
 def New(name="Mesh"):

@@ -41,7 +41,8 @@ class Object(objects.Object):
             self._make(bpy.data.objects.new(decode_name(name), None))
 
     def _make(self, blender):
-        # Blender cuts names at 63 bytes: the document's whole name stays beside it.
+        # Blender cuts names (at 63 bytes before 5.0, 255 since): the document's
+        # whole name stays beside it.
         blender["mivka_name"] = decode_name(self.name)
         self.blender = blender
         self._place()
