@@ -7,7 +7,15 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh dpkg-dev
-scripts/build.sh
+# The add-on in the form the system's Blender takes: an extension from 4.2 on.
+blender_version="$(scripts/blender_version.sh)"
+if [ "$blender_version" -ge 402 ]; then
+    scripts/build.sh -DMIVKA_BLENDER_EXTENSION=ON
+    recommends="blender (>= 4.2), python3-numpy"
+else
+    scripts/build.sh -DMIVKA_BLENDER_EXTENSION=OFF
+    recommends="blender, python3-numpy"
+fi
 build="$(cd "${MIVKA_BUILD_DIR:-build}" && pwd)"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 architecture="$(dpkg --print-architecture)"
@@ -39,7 +47,7 @@ python="$(/usr/bin/python3 -c 'import sys; print("%d.%d %d.%d" % (sys.version_in
 python_depends="python3 (>= ${python% *}), python3 (<< ${python#* })"
 
 sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$architecture/" \
-    -e "s/@DEPENDS@/$libraries, $python_depends/" \
+    -e "s/@DEPENDS@/$libraries, $python_depends/" -e "s/@RECOMMENDS@/$recommends/" \
     -e "s/@SIZE@/$(du -sk --exclude=DEBIAN "$stage" | cut -f1)/" packaging/control >"$stage/DEBIAN/control"
 install -m 755 packaging/postinst packaging/prerm "$stage/DEBIAN/"
 (cd "$stage" && find usr -type f | sort | xargs md5sum) >"$stage/DEBIAN/md5sums"

@@ -25,12 +25,14 @@ env -u MIVKA_BUILD_DIR /usr/bin/mivka "$root/samples/lantern.mqo" -o lantern.glb
 test -s lantern.glb
 man -l /usr/share/man/man1/mivka.1.gz >/dev/null 2>&1 || zcat /usr/share/man/man1/mivka.1.gz | grep -q "^.SH NAME"
 
-# The installed add-on, as Blender lists it for every user.
+# The installed add-on, as Blender lists it for every user: an extension of
+# the system's repository from Blender 4.2 on.
 cat >import.py <<EOF
 import addon_utils, bpy, sys
 bpy.ops.wm.read_factory_settings(use_empty=True)
-addon_utils.enable("io_import_mqo_mivka", default_set=True)
-module = sys.modules.get("io_import_mqo_mivka")
+name = "bl_ext.system.io_import_mqo_mivka" if bpy.app.version >= (4, 2) else "io_import_mqo_mivka"
+addon_utils.enable(name, default_set=True)
+module = sys.modules.get(name)
 assert module is not None and module.__file__.startswith("/usr/share/blender/"), module
 result = bpy.ops.import_scene.mivka_mqo(filepath="$root/samples/lantern.mqo")
 assert result == {"FINISHED"}, result
