@@ -61,7 +61,7 @@ def test_valgrind_finds_no_block_lost_by_the_module(tmp_path):
               % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"), str(path)))
     done = subprocess.run(
         ["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
-         "--errors-for-leak-kinds=definite", "--error-exitcode=99", "--num-callers=40",
+         "--errors-for-leak-kinds=none", "--error-exitcode=99", "--num-callers=40",
          sys.executable, "-c", script],
         capture_output=True, env=dict(os.environ, PYTHONMALLOC="malloc"), timeout=600)
     report = done.stderr.decode("utf-8", "replace")
@@ -78,6 +78,14 @@ def test_valgrind_finds_no_block_lost_by_the_module(tmp_path):
                 records.append("\n".join(record))
                 record = None
     assert [r for r in records if "Mivka" in r] == []
-    # Nothing else either: no definite leak and no memory error in the whole process.
+    # Nothing else either: no memory error in the whole process, and no
+    # definite leak but the interpreter's own (Python 3.13 and later leave
+    # blocks of their start-up at exit), whose every frame lies in the
+    # interpreter, the C library or valgrind's allocator.
     assert done.returncode == 0, report[-4000:]
-    assert "definitely lost: 0 bytes in 0 blocks" in report
+
+    def interpreters_own(record):
+        frames = [line.split(": ", 1)[-1] for line in record.splitlines()[1:]]
+        return all("(in /usr/bin/python3" in f or "(below main)" in f or "vg_replace_malloc" in f for f in frames)
+
+    assert [r for r in records if not interpreters_own(r)] == [], report[-4000:]
