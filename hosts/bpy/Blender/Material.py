@@ -31,12 +31,16 @@ def _rgb(rgb):
 
 
 def _set_input(socket, value):
-    """Every write to a node socket makes Blender revisit the file's node
-    trees: a socket that already holds the value is left alone."""
+    """Every assignment to a node socket makes Blender revisit the file's
+    node trees: a socket that already holds the value is left alone, and a
+    colour is written into the socket's array in place, which Blender takes
+    as it stands (the material is new: nothing was drawn from it yet)."""
     held = socket.default_value
-    if isinstance(value, tuple) and tuple(held) == value or not isinstance(value, tuple) and held == value:
-        return
-    socket.default_value = value
+    if isinstance(value, tuple):
+        if tuple(held) != value:
+            held.foreach_set(value)
+    elif held != value:
+        socket.default_value = value
 
 
 class MTex:
@@ -118,9 +122,12 @@ class Material:
         self.material = bpy.data.materials.new(decode_name(name))
         self.material["mivka_name"] = decode_name(name)
         self._textures = [None] * SLOTS
-        # What the Principled BSDF shows, once there is one.
+        # What the Principled BSDF shows, once there is one; None leaves
+        # Blender's own default. Every socket write costs a visit of every
+        # node tree of the file, so only what differs is written.
         self._shading = {"Base Color": (0.8, 0.8, 0.8, 1.0), "Alpha": 1.0, "Emission": (0.0, 0.0, 0.0, 1.0),
-                         "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5, "IOR": 1.45}
+                         "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5, "IOR": None}
+        self._emitting = False  # whether the node's emission inputs were written
         self._bsdf = None
         self._mode = DEFAULT_MATERIAL_MODES
         self._tinted = None  # the colour input that vertex colours multiply, once they do
@@ -136,9 +143,23 @@ class Material:
             material = self.material
             versions.use_nodes(material)
             self._bsdf = _principled(material)
-            for name, value in self._shading.items():
-                _set_input(self._input(name), value)
+            for name in self._shading:
+                self._push(name)
         return self._bsdf
+
+    def _push(self, name):
+        """The value `name` onto the Principled BSDF. The emission colour and
+        strength are written only while the strength is above zero: below,
+        Blender's defaults already glow with nothing (a black colour before
+        4.0, a strength of zero since)."""
+        if name in ("Emission", "Emission Strength"):
+            strength = self._shading["Emission Strength"]
+            if strength > 0.0 or self._emitting:
+                _set_input(self._input("Emission"), self._shading["Emission"])
+                _set_input(self._input("Emission Strength"), strength)
+                self._emitting = strength > 0.0
+        elif self._shading[name] is not None:
+            _set_input(self._input(name), self._shading[name])
 
     def _input(self, name):
         """The Principled BSDF's input by its 3.x name."""
@@ -147,7 +168,7 @@ class Material:
     def _shade(self, name, value):
         self._shading[name] = value
         if self._bsdf is not None:
-            _set_input(self._input(name), value)
+            self._push(name)
         if name == "Base Color" and self._tinted is not None:
             _set_input(self._tinted, value)
 
