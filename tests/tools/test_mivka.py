@@ -112,6 +112,29 @@ def test_names_decode_as_utf8_then_shift_jis_then_bytewise():
     assert mivka_cli.decode_name(b"\x81 ") == "\u0081 "
 
 
+def test_a_code_page_is_kept_only_where_any_bytes_become_a_name():
+    """Codecs that turn bytes into bytes, raise whatever the handler, take
+    quadratic time or make lone surrogates fall back to the guess; every
+    other codec Python knows decodes any name."""
+    import encodings.aliases
+
+    from blender24 import names
+
+    name = "\u00b1 \\ud800 +2AA- xn--".encode("utf-8") + bytes(range(256))
+    try:
+        for page in ("base64", "rot13", "hex", "zlib", "bz2", "uu", "quopri", "undefined", "idna", "punycode",
+                     "unicode_escape", "raw_unicode_escape", "utf7"):
+            names.use_code_page(page.encode())
+            assert names.code_page() is None, page
+            assert names.decode_name("\u00b1".encode()) == "\u00b1"
+        for page in sorted(set(encodings.aliases.aliases.values())) + ["932", "utf8", "65001"]:
+            names.use_code_page(page)
+            text = names.decode_name(name)
+            assert isinstance(text, str) and not any("\ud800" <= c <= "\udfff" for c in text), page
+    finally:
+        names.use_code_page(None)
+
+
 def test_a_dash_name_far_coordinates_and_textures_from_elsewhere(tmp_path):
     path = outside_layout(tmp_path)
     out = tmp_path / "scene.json"

@@ -6,12 +6,18 @@ import codecs
 # "CodePage" line), while it is converted; None when it names none.
 _encoding = None
 _CODE_PAGES = {"utf8": "utf-8", "utf-8": "utf-8", "65001": "utf-8"}
+# Text encodings that do not turn any bytes into text in linear time with a
+# replacement character for what does not fit: they raise whatever the
+# error handler ("undefined", "idna"), take quadratic time ("punycode") or
+# make lone surrogates, which no name can hold ("unicode_escape",
+# "raw_unicode_escape", "utf_7").
+_UNSAFE = {"undefined", "idna", "punycode", "unicode_escape", "raw_unicode_escape", "utf_7"}
 
 
 def use_code_page(page):
     """Text that follows is in this code page ("932", "utf8", ...: bytes or
-    str, as the document names it); None (or a page Python does not know)
-    goes back to guessing."""
+    str, as the document names it); None (or a page that is no text
+    encoding that can read any bytes) goes back to guessing."""
     global _encoding
     if page is None:
         _encoding = None
@@ -19,8 +25,11 @@ def use_code_page(page):
     text = (page.decode("ascii", "replace") if isinstance(page, bytes) else str(page)).strip().lower()
     encoding = _CODE_PAGES.get(text, "cp" + text if text.isdigit() else text)
     try:
-        codecs.lookup(encoding)
+        codec = codecs.lookup(encoding)
     except LookupError:
+        codec = None
+    # Only text encodings: base64, zlib, rot13 and the like turn bytes into bytes.
+    if codec is None or not getattr(codec, "_is_text_encoding", True) or codec.name.replace("-", "_") in _UNSAFE:
         encoding = None
     _encoding = encoding
 
