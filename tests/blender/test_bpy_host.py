@@ -4,6 +4,7 @@ positions, texture coordinates, colours, per-face materials and textures;
 and a saved .blend and a glTF export keep it."""
 
 import json
+import math
 import os
 import shutil
 import struct
@@ -50,7 +51,12 @@ def documents(tmp_path_factory):
     broken = [("vertex_beyond", HEAD + obj("a", (), TRIANGLE.replace("3 V(0 1 2)", "3 V(0 1 3)"))),
               ("material_beyond", HEAD + 'Material 1 {\n\t"m"\n}\n' + obj("a", (), TRIANGLE.replace(
                   "3 V(0 1 2)", "3 V(0 1 2) M(0)\n\t\t3 V(2 1 0) M(1)")))]
-    for name, text in PLACEMENTS + broken:
+    # One face of 8,000 corners (Metasequoia 4 n-gons), a circle.
+    ring = "".join("\t\t%.6f 0 %.6f\n" % (math.cos(k * 2 * math.pi / 8000), math.sin(k * 2 * math.pi / 8000))
+                   for k in range(8000))
+    big = [("one_big_face", HEAD + obj("ring", (), "\tvertex 8000 {\n%s\t}\n\tface 1 {\n\t\t8000 V(%s)\n\t}\n"
+                                       % (ring, " ".join(map(str, range(8000))))))]
+    for name, text in PLACEMENTS + broken + big:
         placements.append(folder / (name + ".mqo"))
         placements[-1].write_text(text)
     return [generated, ROOT / "samples" / "lantern.mqo"] + placements + corpus

@@ -137,16 +137,14 @@ def polygons(corners, lengths):
     distinct = corners != corners[before] if len(corners) else numpy.zeros(0, dtype=bool)
     new_lengths = numpy.bincount(face_of[distinct], minlength=count).astype(numpy.int32)
 
-    packed = corners[distinct]
-    packed_starts = numpy.zeros(count, dtype=numpy.int64)
-    numpy.cumsum(new_lengths[:-1], out=packed_starts[1:])
     kept = (lengths >= 3) & (new_lengths >= 3)
-    last = max(len(packed) - 1, 0)
-    for i in range(1, int(new_lengths.max(initial=0))):
-        has_i = i < new_lengths
-        at_i = packed[numpy.minimum(packed_starts + i, last)]
-        for j in range(i):
-            kept &= ~(has_i & (at_i == packed[numpy.minimum(packed_starts + j, last)]))
+    # A face whose remaining corners still repeat a vertex: one sort of the
+    # (face, vertex) pairs finds them all, however many corners a face has.
+    if len(corners):
+        base = int(corners.max()) + 1
+        pairs = numpy.sort(face_of[distinct].astype(numpy.int64) * base + corners[distinct])
+        repeated = pairs[1:][pairs[1:] == pairs[:-1]] // base
+        kept[repeated] = False
     kept_corners = distinct & numpy.repeat(kept, lengths)
     return kept, kept_corners, new_lengths[kept]
 
