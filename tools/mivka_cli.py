@@ -121,42 +121,41 @@ class _ConsoleWatch:
     """Passes the process's standard output (where the module writes its
     console) through a pipe while a conversion runs, and notes whether it
     said that reading stopped before the end of the document; keeps the
-    output's first 64 KiB, where the lines about the file itself stand."""
+    output's first 64 KiB, where the lines about the file itself stand.
+
+    The pipe is emptied by another process (tee), which also keeps a copy
+    in a temporary file: the module writes while it holds the interpreter's
+    lock, so a thread of this process that emptied the pipe would wait for
+    that lock while the module waits for room in the pipe."""
 
     def __enter__(self):
-        import threading
+        import subprocess
+        import tempfile
 
         sys.stdout.flush()
         self.stopped = False
         self.head = b""
+        self._copy = tempfile.NamedTemporaryFile(prefix="mivka-console-")
         self._saved = os.dup(1)
         reading, writing = os.pipe()
+        self._tee = subprocess.Popen(["tee", "-a", self._copy.name], stdin=reading, stdout=self._saved)
+        os.close(reading)
         os.dup2(writing, 1)
         os.close(writing)
-
-        def forward():
-            tail = b""
-            while True:
-                chunk = os.read(reading, 65536)
-                if not chunk:
-                    break
-                os.write(self._saved, chunk)
-                if len(self.head) < 65536:
-                    self.head += chunk[:65536 - len(self.head)]
-                if STOPPED in tail + chunk:
-                    self.stopped = True
-                tail = chunk[-len(STOPPED):]
-            os.close(reading)
-
-        self._thread = threading.Thread(target=forward, daemon=True)
-        self._thread.start()
         return self
 
     def __exit__(self, *failure):
         sys.stdout.flush()
-        os.dup2(self._saved, 1)  # closes the pipe's last writing end: the thread sees its end
-        self._thread.join()
+        os.dup2(self._saved, 1)  # closes the pipe's last writing end: tee sees its end
+        self._tee.wait()
         os.close(self._saved)
+        with self._copy:
+            self.head = self._copy.read(65536)
+            tail = self.head
+            while tail and not self.stopped:
+                self.stopped = STOPPED in tail
+                more = self._copy.read(1 << 20)
+                tail = tail[-len(STOPPED):] + more if more else b""
         return False
 
 

@@ -21,6 +21,17 @@ def run(*arguments):
     return subprocess.run(COMMAND + [str(a) for a in arguments], capture_output=True, env=environment)
 
 
+def test_a_console_longer_than_a_pipe_holds_does_not_block_the_command(tmp_path):
+    """The module writes its console while it holds the interpreter's lock:
+    the command must empty the pipe without needing that lock."""
+    path = tmp_path / "long.mqo"
+    path.write_bytes(HEAD + b'Material 1 {\n\t"' + b"n" * 200000 + b'"\n}\n')
+    done = subprocess.run(COMMAND + [str(path)], capture_output=True, timeout=120,
+                          env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+    assert done.returncode == 0, done.stderr
+    assert b"Materials: 1\n" in done.stdout
+
+
 def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path):
     path = tmp_path / "doc.mqo"
     path.write_bytes(HEAD + b"Material 1 {\n}\n")
