@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace MQO {
 
@@ -46,9 +47,16 @@ Archive open_archive(const char* begin, const char* end, std::string& why)
     return Archive(archive);
 }
 
+std::string too_large(std::size_t limit)
+{
+    return "the document unpacks to more than " + std::to_string(limit) +
+           " bytes, more than an archive of this size holds";
+}
+
 // Reads the member in pieces, never trusting the size its header states for
-// more than a first reservation.
-bool read_member(zip_t* archive, zip_uint64_t index, std::vector<char>& document, std::string& why)
+// more than a first reservation, and never past `limit`.
+bool read_member(zip_t* archive, zip_uint64_t index, std::size_t limit, std::vector<char>& document,
+                 std::string& why, std::function<void(double)> const& progress)
 {
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -57,10 +65,16 @@ bool read_member(zip_t* archive, zip_uint64_t index, std::vector<char>& document
         why = zip_strerror(archive);
         return false;
     }
+    bool const sized = (stat.valid & ZIP_STAT_SIZE) != 0;
+    if (sized && stat.size > limit) {
+        why = too_large(limit);
+        return false;
+    }
     try {
-        if (stat.valid & ZIP_STAT_SIZE)
+        if (sized)
             document.reserve(static_cast<std::size_t>(std::min<zip_uint64_t>(stat.size, zip_uint64_t(1) << 28)));
         char piece[1 << 16];
+        std::size_t reported = 0;
         for (;;) {
             zip_int64_t const got = zip_fread(member.get(), piece, sizeof piece);
             if (got < 0) {
@@ -69,7 +83,18 @@ bool read_member(zip_t* archive, zip_uint64_t index, std::vector<char>& document
             }
             if (got == 0)
                 return true;
+            if (document.size() + static_cast<std::size_t>(got) > limit) {
+                document = std::vector<char>();
+                why = too_large(limit);
+                return false;
+            }
             document.insert(document.end(), piece, piece + got);
+            // Every 4 MiB, as a share of the stated size (or of the limit).
+            if (progress && document.size() - reported >= (std::size_t(4) << 20)) {
+                reported = document.size();
+                double const whole = double(sized && stat.size > 0 ? stat.size : limit);
+                progress(std::min(1.0, double(reported) / whole));
+            }
         }
     } catch (std::bad_alloc const&) {
         document = std::vector<char>();
@@ -85,7 +110,17 @@ bool looks_like_archive(const char* begin, const char* end)
     return end - begin >= 4 && std::memcmp(begin, "PK\x03\x04", 4) == 0;
 }
 
-bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why)
+std::size_t unpack_limit(std::size_t archive_bytes)
+{
+    std::size_t const floor = std::size_t(64) << 20;
+    std::size_t const ceiling = std::size_t(1) << 30;
+    if (archive_bytes >= ceiling / 100)
+        return ceiling;
+    return std::max(floor, archive_bytes * 100);
+}
+
+bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why,
+                     std::function<void(double)> const& progress)
 {
     document.clear();
     Archive const archive = open_archive(begin, end, why);
@@ -95,7 +130,8 @@ bool unpack_document(const char* begin, const char* end, std::vector<char>& docu
     for (zip_int64_t index = 0; index < members; ++index) {
         const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
         if (name != nullptr && names_document(name))
-            return read_member(archive.get(), static_cast<zip_uint64_t>(index), document, why);
+            return read_member(archive.get(), static_cast<zip_uint64_t>(index),
+                               unpack_limit(static_cast<std::size_t>(end - begin)), document, why, progress);
     }
     why = "no .mqo document in the archive";
     return false;

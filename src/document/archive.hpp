@@ -5,6 +5,7 @@
 #define MIVKA_DOCUMENT_ARCHIVE_HPP
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,21 @@ namespace MQO {
 // Whether the bytes start as a zip archive does ("PK\3\4").
 bool looks_like_archive(const char* begin, const char* end);
 
+// The most that the document member of an archive of `archive_bytes` may
+// unpack to: a hundred times the archive, at least 64 MiB, at most 1 GiB.
+// Real documents compress a few times over; deflate makes gigabytes out of
+// a few kilobytes.
+std::size_t unpack_limit(std::size_t archive_bytes);
+
 // The unpacked bytes of the archive's first member whose name ends in
 // ".mqo" (any case), in the order the archive lists them. False, with
 // `why` saying what was wrong, when the bytes are no readable zip archive,
 // hold no such member, or the member cannot be unpacked (damaged,
-// encrypted, or too large for memory).
-bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why);
+// encrypted, beyond unpack_limit, whatever its header says, or too large
+// for memory). `progress` hears the share unpacked, from 0 to 1, now and
+// then.
+bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why,
+                     std::function<void(double)> const& progress = {});
 
 }  // namespace MQO
 

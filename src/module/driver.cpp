@@ -104,7 +104,9 @@ void readmqo(std::string const& path)
     std::vector<char> unpacked;
     if (looks_like_archive(position, end) && extended.on()) {
         std::string why;
-        bool const unpacked_whole = unpack_document(position, end, unpacked, why);
+        bool const unpacked_whole = unpack_document(position, end, unpacked, why, [](double share) {
+            host::report_progress(share, "Unpacking archive");
+        });
         raise_if_cut_short(source, path);
         if (!unpacked_whole) {
             out << "Unable to read archive. " << path << ": " << why << '\n';

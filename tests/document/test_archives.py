@@ -4,6 +4,7 @@ be read ends with one clear line and the header failure."""
 
 import io
 import shutil
+import struct
 import zipfile
 
 import pytest
@@ -28,6 +29,15 @@ def damaged_member(data):
     its checksum no longer holds."""
     at = data.index(SAMPLE[:40]) + 100
     return data[:at] + bytes([data[at] ^ 0x01]) + data[at + 1:]
+
+
+def understated(data):
+    """The archive of one member whose headers say it unpacks to 1,000 bytes."""
+    central = data.index(b"PK\x01\x02")
+    data = bytearray(data)
+    struct.pack_into("<I", data, 22, 1000)
+    struct.pack_into("<I", data, central + 24, 1000)
+    return bytes(data)
 
 
 @pytest.fixture
@@ -63,7 +73,11 @@ GOOD = zipped([("lantern.mqo", SAMPLE)], zipfile.ZIP_STORED)
     (GOOD[:len(GOOD) // 2], True, b"Unable to read archive."),
     (damaged_member(GOOD), True, b"Unable to read archive."),
     (b"PK\x03\x04", True, b"Unable to read archive."),
-], ids=["not-extended", "no-document", "cut-in-half", "bad-checksum", "signature-only"])
+    # 96 MiB from some 100 KB: refused before it is unpacked, and while.
+    (zipped([("bomb.mqo", SAMPLE[:50] + b" " * (96 << 20))]), True, b"the document unpacks to more than 67108864"),
+    (understated(zipped([("bomb.mqo", SAMPLE[:50] + b" " * (96 << 20))])), True,
+     b"the document unpacks to more than 67108864"),
+], ids=["not-extended", "no-document", "cut-in-half", "bad-checksum", "signature-only", "bomb", "bomb-lying"])
 def test_an_archive_that_cannot_be_read_ends_at_the_header(data, extended, line, tmp_path, convert, host, progress):
     host.Registry.SetKey("Mivka", {"Extended": extended})
     path = tmp_path / "model.mqoz"
