@@ -16,7 +16,7 @@ target="$build/addon/io_import_mqo_mivka"
 rm -rf "$build/addon" "$build"/io_import_mqo_mivka*.zip
 mkdir -p "$target"
 cp addon/io_import_mqo_mivka/__init__.py "$build/$module" "$target/"
-sed "s/@VERSION@/$version/" addon/io_import_mqo_mivka/blender_manifest.toml.in >"$target/blender_manifest.toml"
+cp "$build/blender_manifest.toml" "$target/"
 cp -r hosts/bpy/Blender hosts/common/blender24 "$target/"
 find "$target" -name __pycache__ -prune -exec rm -rf {} +
 (cd "$build/addon" && /usr/bin/python3 -m zipfile -c ../io_import_mqo_mivka.zip io_import_mqo_mivka)

@@ -68,7 +68,7 @@ set -eu
 export DEBIAN_FRONTEND=noninteractive CCACHE_DIR=/var/cache/mivka-ccache
 cd /root/mivka/main
 scripts/setup.sh blender python3-numpy
-if [ "$(blender --version 2>/dev/null | sed -n "s/^Blender \([0-9]*\)\..*/\1/p")" -ge 5 ]; then
+if [ "$(scripts/blender_version.sh)" -ge 500 ]; then
     scripts/setup.sh python3-cattr python3-requests
 fi
 MIVKA_BUILD_DIR=/root/mivka/build scripts/test.sh

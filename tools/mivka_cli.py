@@ -150,12 +150,12 @@ class _ConsoleWatch:
         self._tee.wait()
         os.close(self._saved)
         with self._copy:
-            self.head = self._copy.read(65536)
-            tail = self.head
-            while tail and not self.stopped:
-                self.stopped = STOPPED in tail
-                more = self._copy.read(1 << 20)
-                tail = tail[-len(STOPPED):] + more if more else b""
+            self.head = chunk = self._copy.read(65536)
+            tail = b""
+            while chunk and not self.stopped:
+                self.stopped = STOPPED in tail + chunk
+                tail = chunk[-len(STOPPED):]
+                chunk = self._copy.read(1 << 20)
         return False
 
 

@@ -16,9 +16,10 @@ HEAD = b"Metasequoia Document\nFormat Text Ver 1.0\nScene {}\n"
 COMMAND = [sys.executable, str(ROOT / "tools" / "mivka")]
 
 
-def run(*arguments):
+def run(*arguments, timeout=None):
     environment = dict(os.environ, MIVKA_BUILD_DIR=str(BUILD))
-    return subprocess.run(COMMAND + [str(a) for a in arguments], capture_output=True, env=environment)
+    return subprocess.run(COMMAND + [str(a) for a in arguments], capture_output=True, env=environment,
+                          timeout=timeout)
 
 
 def test_a_console_longer_than_a_pipe_holds_does_not_block_the_command(tmp_path):
@@ -26,8 +27,7 @@ def test_a_console_longer_than_a_pipe_holds_does_not_block_the_command(tmp_path)
     the command must empty the pipe without needing that lock."""
     path = tmp_path / "long.mqo"
     path.write_bytes(HEAD + b'Material 1 {\n\t"' + b"n" * 200000 + b'"\n}\n')
-    done = subprocess.run(COMMAND + [str(path)], capture_output=True, timeout=120,
-                          env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+    done = run(path, timeout=120)
     assert done.returncode == 0, done.stderr
     assert b"Materials: 1\n" in done.stdout
 

@@ -55,17 +55,12 @@ def set_transparency(material, transparent):
         material.shadow_method = shadow
 
 
-def is_transparent(material):
-    if version() >= (4, 2):
-        return material.surface_render_method == "BLENDED"
-    return material.blend_method == "BLEND"
-
-
 def smooth_by_angle(mesh, degrees):
     """Smooth faces meet with a crease where they meet at more than
-    `degrees`. Call it once the mesh's faces and edges are in place."""
+    `degrees` (0 to 180). Call it once the mesh's faces and edges are in
+    place."""
     if version() >= (4, 1):
-        mesh.set_sharp_from_angle(angle=math.radians(min(max(degrees, 0.0), 180.0)))
+        mesh.set_sharp_from_angle(angle=math.radians(degrees))
     else:
         mesh.use_auto_smooth = True
         mesh.auto_smooth_angle = math.radians(degrees)
