@@ -113,3 +113,20 @@ def display_settings(version="1.1"):
             + obj("hidden", ("visible 0", "shading 0")) + obj("mirrored", ("mirror 1", "mirror_axis 5"))
             + obj("curved", ("patch 3", "segment 2"), WEIGHTED)
             + obj("turned", ("patch 1", "segment 5", "lathe 3", "lathe_axis 1", "lathe_seg 5000")))
+
+
+# Extended documents whose skipped text is broken: (name, text, where
+# reading must stop or None, objects built).
+_HEAD_11 = HEAD.replace("1.0", "1.1")
+_MATERIAL = 'Material 1 {\n\t"m" col(1 1 1 1)\n}\n'
+BROKEN_SKIPS = [
+    ("thumbnail_never_closed", _HEAD_11 + "Thumbnail 2 1 24 rgb raw {\n\tFFFFFF\n" + _MATERIAL + obj("a") + obj("b"),
+     None, 2),
+    ("stray_quote_in_a_chunk", _HEAD_11 + 'Blob {\n\tcomment 5" tall\n}\n' + _MATERIAL + obj("a") + obj("b"),
+     None, 2),
+    ("stray_quote_in_an_object_line", _HEAD_11 + obj("a", ('comment 5" tall',)) + obj("b"), None, 2),
+    ("object_line_never_closed", _HEAD_11 + obj("a", ("extra {",)) + obj("b"), b"Object \"b\"", 0),
+    ("chunk_open_to_the_end", _HEAD_11 + obj("a") + "Thumbnail 2 1 24 rgb raw {\n\tFFFFFF\n", b"Thumbnail", 1),
+    ("call_never_closed", _HEAD_11 + 'Material 2 {\n\t"m" col(1 1 1 1) ex(1 2\n\t"n" col(1 1 1 1) )\n}\n' + obj("a"),
+     b"\"n\" col(1 1 1 1) )", 0),
+]

@@ -30,7 +30,8 @@ void skip_foreign_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwit
         std::string_view const page = code_page_at(scan);
         if (!page.empty())
             sink.code_page(page);
-        skip_foreign_line(scan, {});
+        if (!skip_foreign_line(scan, {}))
+            break;
     }
 }
 

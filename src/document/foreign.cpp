@@ -6,6 +6,9 @@ namespace MQO {
 
 namespace {
 
+constexpr std::string_view header_words[] = {"Scene", "BackImage"};
+constexpr std::string_view body_words[] = {"Material", "Object", "Eof"};
+
 bool is_word_start(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
@@ -26,16 +29,43 @@ iterator_t word_end(iterator_t p, iterator_t last)
 }
 
 // Past the quoted text that starts at `p` (on its opening quote): after the
-// closing quote, or at the end of the document when there is none.
+// closing quote, or at the end of its line (a stray quote, as in
+// `comment 5" tall`, quotes no more than the rest of its line).
 iterator_t past_quote(iterator_t p, iterator_t last)
 {
-    void const* const close = std::memchr(p + 1, '"', std::size_t(last - (p + 1)));
-    return close ? static_cast<iterator_t>(close) + 1 : last;
+    for (++p; p != last; ++p) {
+        if (*p == '"')
+            return p + 1;
+        if (*p == '\n' || *p == '\r')
+            return p;
+    }
+    return last;
+}
+
+// Whether one of `words` stands at `p`.
+template <std::size_t N>
+bool one_of_at(std::string_view const (&words)[N], iterator_t p, iterator_t last)
+{
+    iterator_t const end = word_end(p, last);
+    std::string_view const word(p, std::size_t(end - p));
+    for (std::string_view const k : words) {
+        if (word == k)
+            return true;
+    }
+    return false;
+}
+
+// Whether a word that opens a top-level chunk stands at `p`, a line's
+// start: where a chunk whose closing brace is missing ends.
+bool top_level_word_at(iterator_t p, iterator_t last)
+{
+    return one_of_at(header_words, p, last) || one_of_at(body_words, p, last);
 }
 
 // From just after an opening `open`: past the `close` that ends it; null
-// when the document ends first.
-iterator_t past_closing(iterator_t p, iterator_t last, char open, char close)
+// when the document (or, for parentheses, the line) ends first. Braces that are never closed end before
+// the next line that starts with a top-level word (`unclosed`, then).
+iterator_t past_closing(iterator_t p, iterator_t last, char open, char close, iterator_t* unclosed = nullptr)
 {
     std::size_t depth = 0;
     while (p != last) {
@@ -51,6 +81,14 @@ iterator_t past_closing(iterator_t p, iterator_t last, char open, char close)
             if (depth == 0)
                 return p;
             --depth;
+        } else if (c == '\n' || c == '\r') {
+            // A call's parentheses stay on its line.
+            if (open == '(')
+                return nullptr;
+            if (unclosed && top_level_word_at(p, last)) {
+                *unclosed = p;
+                return nullptr;
+            }
         }
     }
     return nullptr;
@@ -83,15 +121,23 @@ bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_
 {
     if (!foreign_word_at(scan, known))
         return false;
-    skip_whitespace(scan);
     iterator_t const last = scan.last;
-    iterator_t p = word_end(scan.first, last);
+    iterator_t const first = skip_space(scan.first, last);
+    // The chunks that hold the document's materials and objects are never
+    // anybody's foreign line, even where they turn up inside an object.
+    if (one_of_at(body_words, first, last))
+        return false;
+    iterator_t p = word_end(first, last);
     while (p != last && *p != '\n' && *p != '\r') {
         if (*p == '"') {
             p = past_quote(p, last);
         } else if (*p == '{') {
-            iterator_t const closed = past_closing(p + 1, last, '{', '}');
-            p = closed ? closed : last;
+            iterator_t unclosed = nullptr;
+            p = past_closing(p + 1, last, '{', '}', &unclosed);
+            if (!p && !unclosed)
+                return false;  // open to the document's end: reading stops here
+            if (!p)
+                p = unclosed;
             break;
         } else {
             ++p;

@@ -9,7 +9,8 @@
 // attribute lines an object does not know ("normal_weight 1"), and calls
 // "word(...)" in material and face lines. Quoted text is passed over as a
 // whole, so that braces and parentheses inside names (Shift_JIS trail bytes
-// among them) do not count.
+// among them) do not count; a quote that is not closed on its line ends
+// with the line.
 #ifndef MIVKA_DOCUMENT_FOREIGN_HPP
 #define MIVKA_DOCUMENT_FOREIGN_HPP
 
@@ -56,8 +57,11 @@ bool foreign_call_at(scanner_t const& scan);
 
 // At a word that is none of `known`: skips it and the rest of its line, and
 // when a "{" opens on that line, everything up to the "}" that closes it
-// (nested braces counted). False, with nothing consumed but whitespace, when
-// the text there is no such word.
+// (nested braces counted), or, where it is never closed, up to the next line
+// that starts with a top-level chunk's word (Scene, BackImage, Material,
+// Object, Eof). False, with nothing consumed but whitespace, when the text
+// there is no such word, is "Material", "Object" or "Eof", or opens a "{" that
+// the document never closes: reading stops there.
 bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_view> known);
 
 // The code page that a "CodePage" line at the scanner names, after
@@ -65,8 +69,8 @@ bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_
 // Empty when no such line stands there. Consumes nothing.
 std::string_view code_page_at(scanner_t const& scan);
 
-// A word, "(", anything up to the ")" that closes it (nested parentheses
-// counted). False, back where it started, when the text is no such call.
+// A word, "(", anything up to the ")" that closes it on the same line
+// (nested parentheses counted). False, back where it started, when the text is no such call.
 bool skip_foreign_call(scanner_t const& scan);
 
 }  // namespace MQO

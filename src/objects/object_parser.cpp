@@ -98,10 +98,9 @@ void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::siz
     };
     keyword_table const& keywords = ObjectAttributeTable::get().keywords;
     read_keyword_attributes(scan, keywords, 0, 0, apply);
-    while (foreign_word_at(scan, {"vertex", "vertexattr", "BVertex", "face"}) && extended.on()) {
-        skip_foreign_line(scan, {});
+    while (foreign_word_at(scan, {"vertex", "vertexattr", "BVertex", "face"}) && extended.on() &&
+           skip_foreign_line(scan, {}))
         read_keyword_attributes(scan, keywords, 0, 0, apply);
-    }
     if (DepthEntry* const entry = entry_of(depths, object))
         entry->degenerate_scale = scale.degenerate();
 }

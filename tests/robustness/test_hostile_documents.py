@@ -5,6 +5,7 @@ vertex lands where the document puts it."""
 
 import contextlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -14,7 +15,7 @@ from pathlib import Path
 import pytest
 
 from conftest import BUILD, ROOT, TIMEIT
-from hostile_documents import PLACEMENTS, connected_half, display_settings, obj, projected, rotated_again, HEAD
+from hostile_documents import BROKEN_SKIPS, PLACEMENTS, connected_half, display_settings, obj, projected, rotated_again, HEAD
 
 
 def document_vertices(text):
@@ -43,6 +44,18 @@ def test_every_vertex_lands_where_the_document_puts_it(name, text, document, con
 def test_lone_carriage_returns_end_lines_where_reading_stops(document, convert, host):
     out = convert(document(HEAD.replace("\n", "\r") + obj("a") + "Shape {\r}\r"))
     assert b"Stopped reading at line 16: Shape {\r}\r" in out
+
+
+@pytest.mark.parametrize("name, text, stop, objects", BROKEN_SKIPS, ids=[row[0] for row in BROKEN_SKIPS])
+def test_broken_text_that_extended_reading_skips_takes_nothing_after_it(name, text, stop, objects, document,
+                                                                         convert, host):
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    out = convert(document(text))
+    if stop is None:
+        assert b"Stopped reading" not in out
+    else:
+        assert re.search(rb"Stopped reading at line \d+: " + re.escape(stop), out), out
+    assert len(host.Scene.getCurrent().objects) == objects
 
 
 def test_the_projection_empty_of_a_scene_that_is_gone_is_forgotten(document, convert, host):
