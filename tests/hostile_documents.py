@@ -130,3 +130,39 @@ BROKEN_SKIPS = [
     ("call_never_closed", _HEAD_11 + 'Material 2 {\n\t"m" col(1 1 1 1) ex(1 2\n\t"n" col(1 1 1 1) )\n}\n' + obj("a"),
      b"\"n\" col(1 1 1 1) )", 0),
 ]
+
+
+def _grid(faces):
+    vertices = "".join("\t\t%d 0 %d\n" % (i % 100, i // 100) for i in range(20000))
+    lines = "".join("\t\t3 V(%d %d %d)\n" % (i, i + 1, i + 100) for i in range(faces))
+    return "\tvertex 20000 {\n%s\t}\n\tface %d {\n%s\t}\n" % (vertices, faces, lines)
+
+
+def _profile(edges):
+    vertices = "".join("\t\t%d %d 0\n" % (i + 1, i) for i in range(edges + 1))
+    lines = "".join("\t\t2 V(%d %d)\n" % (i, i + 1) for i in range(edges))
+    return "\tvertex %d {\n%s\t}\n\tface %d {\n%s\t}\n" % (edges + 1, vertices, edges, lines)
+
+
+def _ngon(corners):
+    vertices = "".join("\t\t%d %d 0\n" % (i, i * i % 7) for i in range(corners))
+    return "\tvertex %d {\n%s\t}\n\tface 1 {\n\t\t%d V(%s)\n\t}\n" % (
+        corners, vertices, corners, " ".join(map(str, range(corners))))
+
+
+_TURNED = ("patch 3", "segment 6", "mirror 2", "lathe 3", "lathe_axis 1", "lathe_seg 1024")
+# What the host finally builds stays near 16 million faces over the whole
+# document (lathe steps, mirror copies and subdivision levels together;
+# n-gons by their corners): (name, objects, [(lathe steps, render levels)
+# per object]).
+MODIFIER_BUDGETS = [
+    ("within_reach", [obj("a", ("patch 3", "segment 6"), _grid(5000))], [(0, 6)]),  # 15,000 corners: 15.4 million
+    ("mirrored_grid", [obj("a", ("patch 3", "segment 6", "mirror 1", "mirror_axis 1"), _grid(5000))], [(0, 5)]),
+    ("turned_points", [obj("a", ("lathe 3", "lathe_seg 1000"), _grid(0))], [(800, 0)]),
+    ("profile_turned_mirrored", [obj("a", _TURNED + ("mirror_axis 1",), _profile(2))], [(1024, 5)]),
+    ("profile_on_every_axis", [obj("a", _TURNED + ("mirror_axis 7",), _profile(4))], [(1024, 4)]),
+    ("long_profile", [obj("a", _TURNED + ("mirror_axis 7",), _profile(4000))], [(125, 1)]),
+    ("second_object_gets_the_rest", [obj("a", ("patch 3", "segment 6"), _grid(5000)),
+                                     obj("b", ("patch 3", "segment 6"), _grid(5000))], [(0, 6), (0, 3)]),
+    ("ngon_of_1000_corners", [obj("a", ("patch 3", "segment 6"), _ngon(1000))], [(0, 0)]),
+]

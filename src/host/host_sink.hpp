@@ -7,6 +7,7 @@
 #include "document/foreign.hpp"
 #include "document/sink.hpp"
 #include "host/host.hpp"
+#include "host/modifier_budget.hpp"
 
 #include <cstdint>
 #include <string>
@@ -74,10 +75,13 @@ private:
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
     void display_setting(ObjectAttribute attribute, attribute_value const& value);
     HostObject add_modifier(const char* type);
-    void add_lathe(std::size_t vertices);
+    Modifiers wanted_modifiers() const;
+    void report_lowered(Modifiers const& wanted, Modifiers const& built) const;
+    void add_lathe(std::uint32_t steps);
     void add_mirror();
-    void add_subdivision(std::size_t faces);
+    void add_subdivision(std::uint32_t levels);
     void add_weights(std::size_t vertices);
+    bool mirrored() const { return (display_.mirror == 1 || display_.mirror == 2) && (display_.mirror_axis & 7u) != 0; }
     bool joining() const { return display_.mirror == 2 && (display_.mirror_axis & 7u) != 0; }
     void remember_face(FaceView const& line);
     void join_mirror_halves();
@@ -125,6 +129,9 @@ private:
     ExtendedSwitch* extended_ = nullptr;
     bool code_page_set_ = false;
     Display display_;
+    MeshCounts counts_;   // the object being read, for the modifiers' budget
+    VertexUses uses_;
+    ModifierBudget budget_;
     std::vector<std::pair<std::uint32_t, double> > weights_;  // "weit": vertex, weight
     // An object whose mirror halves are connected: its vertices (host axes,
     // scaled) and faces (document corner order), kept to join the halves.

@@ -2,6 +2,7 @@
 #include "host/host_sink.hpp"
 
 #include "assembly/face.hpp"
+#include "document/console.hpp"
 #include "host/fast_call.hpp"
 
 #include <boost/python/extract.hpp>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <unordered_map>
 
 namespace MQO {
@@ -37,6 +39,7 @@ void raise_beyond_list()
 
 void HostSink::begin_objects()
 {
+    budget_ = ModifierBudget();
     scale_ = 1.0;
     if (host::registry_record().has_key("Scale"))
         scale_ = python::extract<double>(host::registry_record()["Scale"]);
@@ -49,6 +52,8 @@ void HostSink::begin_object(std::string_view name)
     mesh_ = host::blender("NMesh").attr("New")(name_bytes);
     objects_.push_back(object_);
     display_ = Display();
+    counts_ = MeshCounts();
+    uses_.reset(0);
     weights_.clear();
     joined_ = Joined();
     // A host whose meshes take whole arrays gets each mesh in one call.
@@ -134,27 +139,47 @@ long host_axis(std::uint32_t document_axis)
     return document_axis == 1 ? 2 : document_axis == 2 ? 1 : 0;
 }
 
-// The host builds what a lathe or a subdivision makes of a mesh whenever it
-// shows or exports the object: their sizes are kept to what it can hold,
-// whatever counts a document gives.
-constexpr double made_elements_limit = 16e6;
-
 }  // namespace
 
-// A lathe turns the object's profile once around the axis, in as many
-// steps as its segments: from 3 to 1024, and no more than keep the turned
-// vertices within the limit.
-void HostSink::add_lathe(std::size_t vertices)
+// What the object's display settings ask of the host's modifiers: a lathe
+// turns the profile once around the axis in as many steps as its segments
+// (3 to 1024); a mirror doubles the mesh on each of its axes; a curved
+// surface is shown subdivided: Catmull-Clark (patch 3 and 4) with the
+// segment count as its levels; the spline surfaces (patch 1 and 2) divide
+// each edge into `segment` parts, which the levels of a subdivision that
+// halves edges approach from above. Levels from 1 to 6.
+Modifiers HostSink::wanted_modifiers() const
 {
     Display const& d = display_;
-    if (d.lathe == 0 || d.lathe_axis > 2)
+    Modifiers m;
+    if (d.lathe != 0 && d.lathe_axis <= 2)
+        m.steps = std::clamp<std::uint32_t>(d.lathe_segments, 3, 1024);
+    if (mirrored()) {
+        for (std::uint32_t axis = 1; axis <= 4; axis <<= 1)
+            m.copies *= (d.mirror_axis & axis) ? 2 : 1;
+    }
+    if (d.patch != 0) {
+        std::int64_t levels = 2;
+        if (d.segment >= 0 && d.patch >= 3) {
+            levels = d.segment;
+        } else if (d.segment >= 0) {
+            levels = 0;
+            while ((std::int64_t(1) << levels) < d.segment && levels < 6)
+                ++levels;
+        }
+        m.levels = std::uint32_t(std::clamp<std::int64_t>(levels, 1, 6));
+    }
+    return m;
+}
+
+void HostSink::add_lathe(std::uint32_t steps)
+{
+    if (steps == 0)
         return;
     HostObject modifier = add_modifier("SCREW");
-    double const affordable = made_elements_limit / double(std::max<std::size_t>(vertices, 1));
-    long const steps = long(std::clamp<double>(std::min<double>(d.lathe_segments, affordable), 3.0, 1024.0));
-    modifier[modifier_setting("AXIS")] = host_axis(d.lathe_axis);
-    modifier[modifier_setting("STEPS")] = steps;
-    modifier[modifier_setting("RENDER_STEPS")] = steps;
+    modifier[modifier_setting("AXIS")] = host_axis(display_.lathe_axis);
+    modifier[modifier_setting("STEPS")] = long(steps);
+    modifier[modifier_setting("RENDER_STEPS")] = long(steps);
 }
 
 // Metasequoia keeps one half of a mirrored object and shows both: a mirror
@@ -163,7 +188,7 @@ void HostSink::add_lathe(std::size_t vertices)
 void HostSink::add_mirror()
 {
     Display const& d = display_;
-    if ((d.mirror != 1 && d.mirror != 2) || (d.mirror_axis & 7u) == 0)
+    if (!mirrored())
         return;
     HostObject modifier = add_modifier("MIRROR");
     modifier[modifier_setting("AXIS_X")] = bool(d.mirror_axis & 1u);
@@ -175,30 +200,35 @@ void HostSink::add_mirror()
     modifier[modifier_setting("LIMIT")] = d.mirror == 2 ? 0.0001 : 0.0;
 }
 
-// A curved surface is shown subdivided: Catmull-Clark (patch 3 and 4) with
-// the segment count as its levels; the spline surfaces (patch 1 and 2)
-// divide each edge into `segment` parts, which the levels of a
-// subdivision that halves edges approach from above. Levels from 1 to 6,
-// fewer where four times as many faces a level would pass the limit.
-void HostSink::add_subdivision(std::size_t faces)
+// The viewport shows one level fewer than a render, as the host's own
+// subdivisions do, but at least one.
+void HostSink::add_subdivision(std::uint32_t levels)
 {
-    Display const& d = display_;
-    if (d.patch == 0)
+    if (levels == 0)
         return;
-    std::int64_t levels = 2;
-    if (d.segment >= 0 && d.patch >= 3) {
-        levels = d.segment;
-    } else if (d.segment >= 0) {
-        levels = 0;
-        while ((std::int64_t(1) << levels) < d.segment && levels < 6)
-            ++levels;
-    }
-    levels = std::clamp<std::int64_t>(levels, 1, 6);
-    while (levels > 0 && double(faces) * double(std::int64_t(1) << (2 * levels)) > made_elements_limit)
-        --levels;
     HostObject modifier = add_modifier("SUBSURF");
-    modifier[modifier_setting("LEVELS")] = long(levels);
+    modifier[modifier_setting("LEVELS")] = long(std::max<std::uint32_t>(levels - 1, 1));
     modifier[modifier_setting("RENDLEVELS")] = long(levels);
+}
+
+// Says on the console where the document asked for more than the host
+// can build.
+void HostSink::report_lowered(Modifiers const& wanted, Modifiers const& built) const
+{
+    std::ostream& out = console();
+    if (built.steps != wanted.steps) {
+        if (built.steps == 0)
+            out << "\tLathe of " << wanted.steps << " steps left out: too large to build\n";
+        else
+            out << "\tLathe lowered from " << wanted.steps << " to " << built.steps << " steps: too large to build\n";
+    }
+    if (built.levels != wanted.levels) {
+        if (built.levels == 0)
+            out << "\tSubdivision of " << wanted.levels << " levels left out: too large to build\n";
+        else
+            out << "\tSubdivision lowered from " << wanted.levels << " to " << built.levels
+                << " levels: too large to build\n";
+    }
 }
 
 // The vertices' weights ("weit") as the vertex group "weit", one host call
@@ -300,6 +330,7 @@ std::size_t HostSink::vertex_count()
 
 void HostSink::begin_faces()
 {
+    uses_.reset(vertex_count());
     if (put_buffers_)
         return;
     face_class_ = host::blender("NMesh").attr("Face");
@@ -318,6 +349,9 @@ HostObject HostSink::vertex_at(std::uint32_t number) const
 
 void HostSink::edge(std::uint32_t first, std::uint32_t second)
 {
+    ++counts_.edges;
+    uses_.use(first);
+    uses_.use(second);
     if (put_buffers_) {
         std::int32_t const a = std::int32_t(checked_vertex(second));
         std::int32_t const b = std::int32_t(checked_vertex(first));
@@ -455,6 +489,11 @@ void HostSink::join_mirror_halves()
 // flipped) and colours, both in the reversed corner order.
 void HostSink::add_face(FaceView const& line)
 {
+    ++counts_.faces;
+    counts_.corners += line.corners;
+    counts_.irregular += irregular_face(line.corners);
+    for (std::size_t i = 0; i < line.corners; ++i)
+        uses_.use(line.vertex_indices[i]);
     if (put_buffers_) {
         gather_face(line);
         return;
@@ -614,7 +653,6 @@ void HostSink::end_object()
 {
     join_mirror_halves();
     std::size_t const vertices = vertex_count();
-    std::size_t const faces = face_count();
     if (display_.smooth) {
         mesh_.attr("setMode")("AutoSmooth");
         mesh_.attr("setMaxSmoothAngle")(display_.facet);
@@ -626,10 +664,15 @@ void HostSink::end_object()
     object_.attr("link")(mesh_);
     host::blender("Scene").attr("getCurrent")().attr("link")(object_);
     add_weights(vertices);
+    counts_.vertices = vertices;
+    counts_.irregular += uses_.irregular();
+    Modifiers const wanted = wanted_modifiers();
+    Modifiers const built = budget_.fit(counts_, wanted);
+    report_lowered(wanted, built);
     // In the order Metasequoia builds the shown mesh: turned, mirrored, subdivided.
-    add_lathe(vertices);
+    add_lathe(built.steps);
     add_mirror();
-    add_subdivision(faces);
+    add_subdivision(built.levels);
 }
 
 // Moves the object's mesh data into its frame (by the inverse of its

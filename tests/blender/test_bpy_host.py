@@ -365,7 +365,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["smooth"] == [[True], True, 40.0] or found["smooth"] == [[True]] and found["blender"] >= [4, 1]
     assert found["hidden"] == [True, True, False, False]
     assert found["mirrored"] == [1, 4]
-    assert found["curved"] == [[["SUBSURF", 2, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
+    assert found["curved"] == [[["SUBSURF", 1, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
     assert found["code_page"] == [["\u00b1", None], ["\uff82\uff71", None]]
     assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"]]

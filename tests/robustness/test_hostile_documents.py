@@ -15,7 +15,7 @@ from pathlib import Path
 import pytest
 
 from conftest import BUILD, ROOT, TIMEIT
-from hostile_documents import BROKEN_SKIPS, PLACEMENTS, connected_half, display_settings, obj, projected, rotated_again, HEAD
+from hostile_documents import BROKEN_SKIPS, MODIFIER_BUDGETS, PLACEMENTS, connected_half, display_settings, obj, projected, rotated_again, HEAD
 
 
 def document_vertices(text):
@@ -161,18 +161,22 @@ def test_connected_halves_reach_the_mirror_plane(mode, x, distance, vertices, fa
     assert half.modifiers[0][host.Modifier.Settings.LIMIT] == (0.0001 if mode == 2 else 0.0)
 
 
-@pytest.mark.parametrize("attributes, setting, value", [
-    (("lathe 3", "lathe_seg 1000"), "STEPS", 800),  # 20,000 vertices turned 800 times: 16 million
-    (("patch 3", "segment 6"), "LEVELS", 5),  # 5,000 faces: 4,096 times as many at 6 levels is too many
-])
-def test_what_modifiers_make_of_a_big_mesh_stays_within_reach(attributes, setting, value, document, convert, host):
+@pytest.mark.parametrize("name, objects, built", MODIFIER_BUDGETS, ids=[row[0] for row in MODIFIER_BUDGETS])
+def test_what_modifiers_make_stays_within_reach_over_the_whole_document(name, objects, built, document, convert,
+                                                                        host):
     host.Registry.SetKey("Mivka", {"Extended": True})
-    vertices = "".join("\t\t%d 0 %d\n" % (i % 100, i // 100) for i in range(20000))
-    faces = "".join("\t\t3 V(%d %d %d)\n" % (i, i + 1, i + 100) for i in range(5000))
-    body = "\tvertex 20000 {\n%s\t}\n\tface 5000 {\n%s\t}\n" % (vertices, faces)
-    assert b"Stopped" not in convert(document(HEAD + obj("big", attributes, body)))
-    (modifier,) = host.Scene.getCurrent().objects[0].modifiers
-    assert modifier[getattr(host.Modifier.Settings, setting)] == value
+    settings, types = host.Modifier.Settings, host.Modifier.Types
+    out = convert(document(HEAD + "".join(objects)))
+    assert b"Stopped" not in out
+    found = []
+    for o in host.Scene.getCurrent().objects:
+        by_type = {m.type: m for m in o.modifiers}
+        screw, subsurf = by_type.get(types.SCREW), by_type.get(types.SUBSURF)
+        found.append((screw[settings.STEPS] if screw else 0, subsurf[settings.RENDLEVELS] if subsurf else 0))
+        if subsurf:
+            assert subsurf[settings.LEVELS] == max(subsurf[settings.RENDLEVELS] - 1, 1)
+    assert found == built
+    assert (b"too large to build" in out) == (name != "within_reach")
 
 
 @pytest.mark.parametrize("failing", [False, True])
@@ -208,12 +212,12 @@ def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, d
             [True, True, False, 0.0]
         (subdivision,) = curved.modifiers
         assert (subdivision.type, subdivision[settings.LEVELS], subdivision[settings.RENDLEVELS]) == \
-            (host.Modifier.Types.SUBSURF, 2, 2)
+            (host.Modifier.Types.SUBSURF, 1, 2)
         # Turned, then subdivided: five parts of each edge need three halvings.
         screw, subdivision = turned.modifiers
         assert (screw.type, screw[settings.AXIS], screw[settings.STEPS], screw[settings.ANGLE]) == \
             (host.Modifier.Types.SCREW, 2, 1024, 360.0)
-        assert subdivision[settings.LEVELS] == 3
+        assert (subdivision[settings.LEVELS], subdivision[settings.RENDLEVELS]) == (2, 3)
         mesh = curved.getData(0, 1)
         assert mesh.getVertGroupNames() == ["weit"]
         assert mesh.getVertsFromGroup("weit", 1) == [(0, 1.0), (2, 0.5)]

@@ -1,0 +1,92 @@
+#include "host/modifier_budget.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace MQO {
+
+namespace {
+
+// About two gigabytes in the host, summed over the document.
+constexpr double elements_limit = 16e6;
+// About ten seconds of subdividing around irregular vertices.
+constexpr double irregular_limit = 2e7;
+constexpr std::size_t regular_up_to = 16;
+
+double cube(std::size_t n)
+{
+    return double(n) * double(n) * double(n);
+}
+
+}  // namespace
+
+double irregular_face(std::size_t corners)
+{
+    return corners > regular_up_to ? cube(corners) : 0.0;
+}
+
+double VertexUses::irregular() const
+{
+    double sum = 0.0;
+    for (std::uint32_t const n : uses_) {
+        if (n > regular_up_to)
+            sum += cube(n);
+    }
+    return sum;
+}
+
+double built_elements(MeshCounts const& mesh, Modifiers const& modifiers)
+{
+    double faces = double(mesh.faces);
+    double corners = double(mesh.corners);
+    double vertices = double(mesh.vertices);
+    if (modifiers.steps != 0) {
+        // Every edge, of a face or loose, sweeps a quad at each step.
+        faces = double(mesh.corners + mesh.edges) * modifiers.steps;
+        corners = 4.0 * faces;
+        vertices *= modifiers.steps;
+    }
+    if (modifiers.levels != 0) {
+        // The first level makes a quad of every corner, each further one
+        // four of every quad; vertices grow as faces do.
+        faces = corners * std::pow(4.0, double(modifiers.levels) - 1.0);
+        vertices = std::max(vertices, faces);
+    }
+    return std::max(faces, vertices) * modifiers.copies;
+}
+
+ModifierBudget::ModifierBudget() : elements_left_(elements_limit), irregular_left_(irregular_limit) {}
+
+Modifiers ModifierBudget::fit(MeshCounts const& mesh, Modifiers wanted)
+{
+    Modifiers m = wanted;
+    double const irregular = mesh.irregular * m.copies * std::max<std::uint32_t>(m.steps, 1);
+    if (m.levels != 0 && irregular > irregular_left_)
+        m.levels = 0;
+    auto const fits = [&] { return built_elements(mesh, m) <= elements_left_; };
+    // The steps that fit, at least three: the cost grows with them in step.
+    auto const fit_steps = [&] {
+        if (m.steps == 0 || fits())
+            return;
+        Modifiers one = m;
+        one.steps = 1;
+        double const affordable = std::floor(elements_left_ / std::max(built_elements(mesh, one), 1.0));
+        m.steps = std::uint32_t(std::clamp<double>(affordable, 3.0, double(m.steps)));
+    };
+    while (m.levels > 1 && !fits())
+        --m.levels;
+    fit_steps();
+    if (m.levels != 0 && !fits()) {
+        m.levels = 0;
+        m.steps = wanted.steps;
+        fit_steps();
+    }
+    if (m.steps != 0 && !fits())
+        m.steps = 0;
+    elements_left_ = std::max(elements_left_ - built_elements(mesh, m), 0.0);
+    if (m.levels != 0)
+        irregular_left_ -= irregular;
+    return m;
+}
+
+}  // namespace MQO
