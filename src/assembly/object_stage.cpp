@@ -23,7 +23,7 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
 
     std::string_view name;
     for (std::size_t object = 0; parse_object_head(scan, name); ++object) {
-        out << "Parsing Object [" << name << "]" << '\n' << std::flush;
+        out << "Parsing Object [" << Shown{name} << "]" << '\n' << std::flush;
         sink.begin_object(name);
         parse_object_attributes(scan, sink, object, depths, extended);
         parse_vertex_section(scan, sink, extended);

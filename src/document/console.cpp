@@ -31,6 +31,14 @@ void redirect_console(std::ostream* stream)
     console_stream = stream;
 }
 
+std::ostream& operator<<(std::ostream& out, Shown shown)
+{
+    constexpr std::size_t shown_bytes = 200;
+    if (shown.text.size() <= shown_bytes)
+        return out.write(shown.text.data(), std::streamsize(shown.text.size()));
+    return out.write(shown.text.data(), shown_bytes) << "...";
+}
+
 void echo_unreadable(const char* first, const char* last)
 {
     std::ptrdiff_t const available = last - first;

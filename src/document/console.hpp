@@ -3,6 +3,7 @@
 #define MIVKA_DOCUMENT_CONSOLE_HPP
 
 #include <ostream>
+#include <string_view>
 
 namespace MQO {
 
@@ -16,6 +17,15 @@ void redirect_console(std::ostream* stream);
 // A stream that formats what it is given and keeps none of it: for runs
 // of the reader whose console nobody reads (fuzzing, benchmarks).
 std::ostream& discarding_stream();
+
+// A name or file text from the document as a console line shows it: its
+// first 200 bytes, then "..." where it is longer, so one line stays short
+// whatever the document holds.
+struct Shown
+{
+    std::string_view text;
+};
+std::ostream& operator<<(std::ostream& out, Shown shown);
 
 // Writes the up to 20 bytes at `first` (fewer where the document ends) as
 // they are, with no line end and no flush: the echo of a numeric list that

@@ -67,7 +67,7 @@ bool is_relative(std::string const& file)
 
 void report_unloadable(TextureSlot const& slot, std::string const& path)
 {
-    console() << "Unable to Load " << slot.name << '[' << path << "]\n";
+    console() << "Unable to Load " << slot.name << '[' << Shown{path} << "]\n";
 }
 
 int texture_constant(const char* group, const char* member)

@@ -20,7 +20,7 @@ bool convert_materials(MaterialParser const& parser, scanner_t const& scan, Docu
     std::string_view name;
     while (parser.parse_name(scan, name)) {
         sink.begin_material(name);
-        out << "Creating Material -" << name << '\n' << std::flush;
+        out << "Creating Material -" << Shown{name} << '\n' << std::flush;
         parser.parse_attributes(scan, sink, extended);
         sink.end_material();
     }

@@ -99,7 +99,9 @@ class TestSearch:
         long_name = "d" * 300 + "/" + "x" * 5000 + ".png"
         host.Registry.SetKey("Mivka", {"ColorMap": "/tex"})
         out, calls = textures('tex("%s")' % long_name)
-        assert calls == [] and b"Unable to Load ColorMap[/tex/" + long_name.encode() + b"]\n" in out
+        # The console shows the start of a path that long.
+        shown = ("/tex/" + long_name)[:200].encode()
+        assert calls == [] and b"Unable to Load ColorMap[" + shown + b"...]\n" in out
 
     def test_a_file_text_with_a_nul_byte_is_never_found(self, textures):
         (textures.work / "a").write_bytes(PNG)

@@ -24,12 +24,16 @@ def run(*arguments, timeout=None):
 
 def test_a_console_longer_than_a_pipe_holds_does_not_block_the_command(tmp_path):
     """The module writes its console while it holds the interpreter's lock:
-    the command must empty the pipe without needing that lock."""
+    the command must empty the pipe without needing that lock. Long names
+    are cut short on the console."""
     path = tmp_path / "long.mqo"
-    path.write_bytes(HEAD + b'Material 1 {\n\t"' + b"n" * 200000 + b'"\n}\n')
+    names = b"".join(b'\t"' + b"n" * 1000 + b'"\n' for _ in range(2999))
+    path.write_bytes(HEAD + b'Material 3000 {\n\t"' + b"n" * 200000 + b'"\n' + names + b"}\n")
     done = run(path, timeout=120)
     assert done.returncode == 0, done.stderr
-    assert b"Materials: 1\n" in done.stdout
+    assert b"Materials: 3000\n" in done.stdout
+    console = [line for line in done.stdout.splitlines() if line.startswith(b"Creating Material -")]
+    assert len(console) == 3000 and {len(line) for line in console} == {len(b"Creating Material -") + 203}
 
 
 def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path):
