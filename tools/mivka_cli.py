@@ -329,12 +329,15 @@ def summary(data):
         if not obj["in_scene"]:
             text += " (not in the scene)"
         lines.append(text)
-        for child in children.get(i, []):
-            describe(child, depth + 1)
 
     lines.append("Objects: %d" % len(objects))
-    for root in children.get(None, []):
-        describe(root, 1)
+    # Depth first, children in document order, with a stack of its own:
+    # a hierarchy may be deeper than Python's recursion allows.
+    pending = [(root, 1) for root in reversed(children.get(None, []))]
+    while pending:
+        i, depth = pending.pop()
+        describe(i, depth)
+        pending.extend((child, depth + 1) for child in reversed(children.get(i, [])))
     lines.append("Materials: %d" % len(data["materials"]))
     for material in data["materials"]:
         text = "  %s: colour (%s), alpha %s" % (

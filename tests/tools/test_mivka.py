@@ -43,6 +43,12 @@ def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path
     assert done.returncode == 0, done.stderr
     assert done.stdout.startswith(b"Beginning Conversion." + bytes(path) + b"\n")
     assert b"Objects: 0\nMaterials: 0\n" in done.stdout
+    # A hierarchy deeper than Python's recursion limit.
+    empty = b'Object "o%d" {\n\tdepth %d\n\tvertex 0 {\n\t}\n\tface 0 {\n\t}\n}\n'
+    path.write_bytes(HEAD + b"".join(empty % (i, i) for i in range(1200)))
+    done = run(path)
+    assert done.returncode == 0, done.stderr
+    assert b"\n" + b"  " * 1200 + b"o1199 [Mesh]: 0 vertices" in done.stdout
 
 
 @pytest.mark.parametrize("content, options, reason", [
