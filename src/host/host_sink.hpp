@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -88,6 +89,7 @@ private:
     void add_host_vertex(double x, double y, double z, bool for_faces);
     HostObject vertex_at(std::uint32_t number) const;
     void set_material(HostObject const& face, std::int32_t number);
+    std::int32_t mesh_slot(std::int32_t number);
 
     // A mesh gathered whole, for a host whose meshes take it in one call
     // (putBuffers): no host object per vertex, face or corner.
@@ -100,7 +102,6 @@ private:
         std::vector<std::uint8_t> colours;     // r, g, b, a per corner, white where a face has none
         std::vector<std::int32_t> materials;   // the mesh's material slot per face
         std::vector<std::int32_t> edges;       // vertex pairs
-        std::vector<std::pair<std::int32_t, std::int32_t> > slots;  // document material, mesh slot
         bool some_uv = false;
         bool some_colours = false;
     };
@@ -108,7 +109,6 @@ private:
     void add_face(FaceView const& line);
     void gather_face(FaceView const& line);
     std::uint32_t checked_vertex(std::uint32_t number) const;
-    std::int32_t gathered_slot(std::int32_t number);
     void put_gathered();
 
     // How Metasequoia shows the object being read (extended reading only).
@@ -129,6 +129,7 @@ private:
     ExtendedSwitch* extended_ = nullptr;
     bool code_page_set_ = false;
     Display display_;
+    std::unordered_map<std::int32_t, std::int32_t> mesh_slots_;  // document material, mesh slot
     MeshCounts counts_;   // the object being read, for the modifiers' budget
     VertexUses uses_;
     ModifierBudget budget_;

@@ -52,6 +52,7 @@ void HostSink::begin_object(std::string_view name)
     mesh_ = host::blender("NMesh").attr("New")(name_bytes);
     objects_.push_back(object_);
     display_ = Display();
+    mesh_slots_.clear();
     counts_ = MeshCounts();
     uses_.reset(0);
     weights_.clear();
@@ -543,22 +544,11 @@ void HostSink::add_face(FaceView const& line)
     host::call_method(host::attribute(mesh_, faces_name), append_name, face);
 }
 
-// Adds the document material to the mesh on its first use there, and
-// points the face at its slot.
+// Points the face at the mesh slot of its document material.
 void HostSink::set_material(HostObject const& face, std::int32_t number)
 {
-    static PyObject* const get_materials = host::name("getMaterials");
-    static PyObject* const count_name = host::name("count");
-    static PyObject* const add_material = host::name("addMaterial");
-    static PyObject* const materials_name = host::name("materials");
-    static PyObject* const index_name = host::name("index");
     static PyObject* const material_index = host::name("materialIndex");
-    HostObject const material = materials_[number];
-    HostObject const uses = host::call_method(host::call_method(mesh_, get_materials), count_name, material);
-    if (python::extract<int>(uses) == 0)
-        host::call_method(mesh_, add_material, material);
-    host::set_attribute(face, material_index,
-                        host::call_method(host::attribute(mesh_, materials_name), index_name, material));
+    host::set_attribute(face, material_index, host::integer(mesh_slot(number)));
 }
 
 // A vertex number of the mesh being gathered; one beyond its vertices is
@@ -571,19 +561,19 @@ std::uint32_t HostSink::checked_vertex(std::uint32_t number) const
 }
 
 // The mesh slot of a document material, added to the mesh on its first use
-// there, as the per-call path adds it.
-std::int32_t HostSink::gathered_slot(std::int32_t number)
+// there; the slots are remembered, so a face finds its own in constant time
+// however many materials the mesh holds.
+std::int32_t HostSink::mesh_slot(std::int32_t number)
 {
-    for (auto const& slot : gathered_.slots) {
-        if (slot.first == number)
-            return slot.second;
-    }
+    auto const found = mesh_slots_.find(number);
+    if (found != mesh_slots_.end())
+        return found->second;
     if (std::size_t(number) >= material_count_)
         raise_beyond_list();
     static PyObject* const add_material = host::name("addMaterial");
     host::call_method(mesh_, add_material, HostObject(materials_[number]));
-    std::int32_t const slot = std::int32_t(gathered_.slots.size());
-    gathered_.slots.emplace_back(number, slot);
+    std::int32_t const slot = std::int32_t(mesh_slots_.size());
+    mesh_slots_.emplace(number, slot);
     return slot;
 }
 
@@ -593,7 +583,7 @@ void HostSink::gather_face(FaceView const& line)
     std::size_t const corners = line.corners;
     for (std::size_t i = corners; i-- > 0;)
         g.corners.push_back(std::int32_t(checked_vertex(line.vertex_indices[i])));
-    g.materials.push_back(line.material_number >= 0 ? gathered_slot(line.material_number) : 0);
+    g.materials.push_back(line.material_number >= 0 ? mesh_slot(line.material_number) : 0);
     for (std::size_t i = corners; i-- > 0;) {
         g.uv.push_back(line.uv_values ? line.uv_values[2 * i] : 0.0f);
         g.uv.push_back(line.uv_values ? float(1.0 - double(line.uv_values[2 * i + 1])) : 0.0f);

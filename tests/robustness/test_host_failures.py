@@ -186,7 +186,7 @@ OPERATIONS = [
     "Object.setMatrix", "Object.link", "Object.getData", "Object.getInverseMatrix", "Object.makeParent",
     "Object.matrix", "NMesh.addMaterial", "NMesh.addEdge", "NMesh.hasFaceUV", "NMesh.hasVertexColours",
     "NMesh.update", "NMesh.transform", "Face.append", "Scene.link", "Euler.toMatrix", "Matrix.resize4x4",
-    "Matrix.__mul__", "mesh.append", "mesh.index", "mesh.count", "mesh.__len__",
+    "Matrix.__mul__", "mesh.append", "mesh.__len__",
 ]
 
 
