@@ -21,8 +21,11 @@ namespace {
 // the file's new end) is answered by putting a page of zeros in place of
 // the missing one and noting that the file was cut short; the read that
 // faulted then goes on. Any other bus error goes to the handler that was
-// there before. The slots are few and fixed, so that the handler needs no
-// allocation and no lock.
+// there before. The handler needs no allocation and no lock: the ranges sit
+// in blocks that are only ever added at the front of a list, fully made
+// before they are published, and never freed, so any number of documents
+// may be mapped at once (by threads, or by conversions started from
+// another's callbacks).
 struct GuardedRange
 {
     std::atomic<std::uintptr_t> first{0};
@@ -30,8 +33,13 @@ struct GuardedRange
     std::atomic<bool> cut_short{false};
 };
 
-constexpr std::size_t guard_slots = 16;
-GuardedRange guarded[guard_slots];
+struct GuardBlock
+{
+    GuardedRange ranges[16];
+    GuardBlock* next = nullptr;
+};
+
+std::atomic<GuardBlock*> guard_blocks{nullptr};
 std::size_t page_size = 4096;
 struct sigaction previous_action;
 std::mutex guard_lock;  // installs and removes; never taken by the handler
@@ -39,41 +47,59 @@ std::size_t guards_in_use = 0;
 
 void on_bus_error(int signal, siginfo_t* info, void* context)
 {
-    std::uintptr_t const address = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    for (GuardedRange& range : guarded) {
-        if (address < range.first.load() || address >= range.last.load())
-            continue;
-        void* const page = reinterpret_cast<void*>(address & ~(std::uintptr_t(page_size) - 1));
-        if (::mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
-            range.cut_short.store(true);
-            return;
+    // Only a fault of a read is answered here; a SIGBUS that a process sent
+    // (kill, sigqueue) is never taken for one.
+    if (info->si_code > 0) {
+        std::uintptr_t const address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+        for (GuardBlock* block = guard_blocks.load(); block; block = block->next) {
+            for (GuardedRange& range : block->ranges) {
+                if (address < range.first.load() || address >= range.last.load())
+                    continue;
+                void* const page = reinterpret_cast<void*>(address & ~(std::uintptr_t(page_size) - 1));
+                if (::mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+                    MAP_FAILED) {
+                    range.cut_short.store(true);
+                    return;
+                }
+            }
         }
-        break;
     }
     if ((previous_action.sa_flags & SA_SIGINFO) && previous_action.sa_sigaction) {
         previous_action.sa_sigaction(signal, info, context);
         return;
     }
-    if (previous_action.sa_handler != SIG_DFL && previous_action.sa_handler != SIG_IGN) {
+    if (previous_action.sa_handler == SIG_IGN)
+        return;
+    if (previous_action.sa_handler != SIG_DFL) {
         previous_action.sa_handler(signal);
         return;
     }
-    // Not ours, and nobody else's: fault again with the default action.
+    // Not ours, and nobody else's: the default action. A fault comes back
+    // when the read is retried; a sent signal is sent again, and arrives
+    // once this handler returns.
     ::signal(SIGBUS, SIG_DFL);
+    if (info->si_code <= 0)
+        ::raise(SIGBUS);
+}
+
+GuardedRange* free_range()
+{
+    for (GuardBlock* block = guard_blocks.load(); block; block = block->next) {
+        for (GuardedRange& range : block->ranges) {
+            if (range.last.load() == 0)
+                return &range;
+        }
+    }
+    GuardBlock* const block = new GuardBlock;
+    block->next = guard_blocks.load();
+    guard_blocks.store(block);
+    return &block->ranges[0];
 }
 
 GuardedRange* guard(const char* begin, std::size_t size)
 {
     std::lock_guard<std::mutex> const hold(guard_lock);
-    GuardedRange* slot = nullptr;
-    for (GuardedRange& range : guarded) {
-        if (range.last.load() == 0) {
-            slot = &range;
-            break;
-        }
-    }
-    if (!slot)
-        return nullptr;
+    GuardedRange* const slot = free_range();
     if (guards_in_use++ == 0) {
         long const page = ::sysconf(_SC_PAGESIZE);
         if (page > 0)
@@ -92,8 +118,6 @@ GuardedRange* guard(const char* begin, std::size_t size)
 
 void unguard(GuardedRange* slot)
 {
-    if (!slot)
-        return;
     std::lock_guard<std::mutex> const hold(guard_lock);
     slot->first.store(0);
     slot->last.store(0);
@@ -124,7 +148,7 @@ public:
     // last page then reads as zeros past the new end without a fault).
     bool cut_short() const
     {
-        if (guard_ && guard_->cut_short.load())
+        if (guard_->cut_short.load())
             return true;
         struct stat info;
         return ::fstat(fd_, &info) == 0 && static_cast<unsigned long long>(info.st_size) < size_;

@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <vector>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -119,4 +122,34 @@ TEST_F(DocumentSourceTest, RefusesWhatCannotBeMapped)
 
     std::string const path = write("doc.mqo", "abc");
     EXPECT_FALSE(MQO::DocumentSource::open(path + std::string(1, '\0') + "x").valid());
+}
+
+// Any number of documents mapped at once: each stays guarded, and a page
+// that went away reads as zeros in the last one as in the first.
+TEST_F(DocumentSourceTest, EveryMappedDocumentSurvivesItsFileShrinking)
+{
+    std::string const bytes(3 * 65536, 'x');
+    std::vector<std::string> paths;
+    std::vector<MQO::DocumentSource> sources;
+    for (int i = 0; i < 40; ++i) {
+        paths.push_back(write("doc" + std::to_string(i) + ".mqo", bytes));
+        sources.push_back(MQO::DocumentSource::open(paths.back()));
+        ASSERT_TRUE(sources.back().valid());
+    }
+    for (std::size_t i : {std::size_t(0), std::size_t(39)}) {
+        ASSERT_EQ(::truncate(paths[i].c_str(), 10), 0);
+        volatile char const last = sources[i].end()[-1];
+        EXPECT_EQ(last, '\0');
+        EXPECT_TRUE(sources[i].cut_short());
+        EXPECT_FALSE(sources[1].cut_short());
+    }
+}
+
+// A SIGBUS that a process sends is no fault of a mapped read: it ends the
+// process as it would without a document mapped.
+TEST_F(DocumentSourceTest, ASentBusErrorIsNotSwallowed)
+{
+    MQO::DocumentSource const source = MQO::DocumentSource::open(write("doc.mqo", "abc"));
+    ASSERT_TRUE(source.valid());
+    EXPECT_EXIT(::kill(::getpid(), SIGBUS), ::testing::KilledBySignal(SIGBUS), "");
 }
