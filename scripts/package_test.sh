@@ -14,6 +14,13 @@ lintian --allow-root --fail-on error "$deb"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# Blender and the command keep their settings under the user's home: a home
+# of its own keeps the real one as it was, which is checked at the end.
+real_home="${HOME:-/root}"
+before="$(find "$real_home/.config/blender" -path '*mivka*' 2>/dev/null | sort)"
+export HOME="$work/home"
+unset XDG_CONFIG_HOME
+mkdir "$HOME"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
 dpkg -L mivka | grep -v '^/\.$' >installed.txt
 
@@ -50,6 +57,8 @@ while read -r path; do
         dpkg -S "$path" >/dev/null 2>&1 || left="$left $path"
     fi
 done <installed.txt
+after="$(find "$real_home/.config/blender" -path '*mivka*' 2>/dev/null | sort)"
+[ "$before" = "$after" ] || left="$left (in $real_home)"
 if [ -n "$left" ]; then
     echo "left behind after purging mivka:$left"
     exit 1
