@@ -174,13 +174,13 @@ def batch(arguments, job_file, result_file):
     """Each document of the job into a fresh scene and its output; one line
     per document, and the results written after each, so that the command
     knows how far a Blender that ended early came."""
-    from mivka_batch import FAILED, STOPPED, WHOLE
+    from mivka_batch import FAILED, STOPPED, WHOLE, shown
     from mivka_cli import ConversionFailed
 
     with open(job_file) as f:
         job = json.load(f)
     results = {}
-    for k, item in enumerate(job["items"]):
+    for item in job["items"]:
         document, output = item["document"], item["output"]
         reason = ""
         quiet = os.open(os.devnull, os.O_WRONLY)
@@ -200,8 +200,7 @@ def batch(arguments, job_file, result_file):
         results[document] = {"status": status, "reason": reason, "output": output}
         with open(result_file, "w") as f:
             json.dump(results, f)
-        number = job["first"] + k * job["step"] + 1
-        print("mivka: [%d/%d] %s: %s" % (number, job["count"], document, status), flush=True)
+        print("mivka: [%d/%d] %s: %s" % (item["number"], job["count"], shown(document), status), flush=True)
     return 0
 
 

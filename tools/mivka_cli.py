@@ -59,6 +59,9 @@ def parse_arguments(argv):
                         help="the file format of a batch's outputs (default glb)")
     parser.add_argument("--jobs", type=int, default=1, metavar="N",
                         help="for a batch: run N Blender processes side by side (default 1)")
+    parser.add_argument("--timeout", type=float, default=600.0, metavar="SECONDS",
+                        help="for a batch: a document whose conversion takes longer fails, and the batch goes on "
+                             "with the next (default 600; 0 waits without limit)")
     arguments = parser.parse_args(argv)
     arguments.batch = len(arguments.files) > 1 or any(os.path.isdir(f) for f in arguments.files)
     if arguments.batch:
@@ -66,6 +69,8 @@ def parse_arguments(argv):
             parser.error("a batch of documents needs one output folder, -o OUTDIR/, and no --json or --render")
         if arguments.jobs < 1:
             parser.error("--jobs needs a number from 1 up")
+        if not arguments.timeout >= 0:
+            parser.error("--timeout needs a number of seconds from 0 up")
         return arguments
     arguments.file = arguments.files[0]
     if arguments.json and (arguments.output or arguments.render):

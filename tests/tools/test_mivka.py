@@ -174,3 +174,59 @@ def test_a_document_read_only_in_part_exits_three(tmp_path):
     assert done.returncode == 3 and b"Stopped reading at line 7: %%%" in done.stdout
     assert done.stdout.endswith(b"Materials: 1\n  m: colour (0.8 0.8 0.8), alpha 1\n")
     assert done.stderr.count(b"\n") == 1 and b"reading stopped before the end of" in done.stderr
+
+
+# Stands in for Blender in a batch: converts by writing the document's path
+# into its output, ends at once at a document named crash*, and sleeps at one
+# named slow*.
+STAND_IN = r'''
+import json, os, sys, time
+sys.path.insert(0, %r)
+from mivka_batch import shown
+job_file, result_file = sys.argv[-2:]
+job = json.load(open(job_file))
+results = {}
+for item in job["items"]:
+    name = os.path.basename(item["document"])
+    if name.startswith("crash"):
+        os._exit(9)
+    if name.startswith("slow"):
+        time.sleep(60)
+    with open(item["output"], "a") as out:
+        out.write(item["document"] + "\0")
+    results[item["document"]] = {"status": "converted whole", "reason": "", "output": item["output"]}
+    json.dump(results, open(result_file, "w"))
+    print("mivka: [%%d/%%d] %%s: converted whole" %% (item["number"], job["count"], shown(item["document"])),
+          flush=True)
+''' % str(ROOT / "tools")
+
+
+@pytest.mark.parametrize("jobs", ["1", "2"])
+def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_output(jobs, tmp_path, monkeypatch,
+                                                                                    capfd):
+    stand_in = tmp_path / "stand_in.py"
+    stand_in.write_text(STAND_IN)
+    monkeypatch.setattr(mivka_cli, "blender_command", lambda arguments, needing: [sys.executable, str(stand_in)])
+    inputs = []
+    for folder in ("a", "b", "c"):
+        (tmp_path / folder).mkdir()
+        inputs.append(tmp_path / folder / "m.mqo")
+    library = tmp_path / "lib"
+    library.mkdir()
+    for name in ("crash.mqo", "slow.mqo", "new\nline.mqo", "z.mqo"):
+        inputs.append(library / name)
+    for path in inputs:
+        path.write_bytes(HEAD)
+    out = tmp_path / "out"
+    status = mivka_cli.main([str(p) for p in inputs] + ["-o", str(out), "--jobs", jobs, "--timeout", "2"])
+    printed = capfd.readouterr().out
+    assert status == 1
+    assert "failed:          2\n" in printed and "converted whole: 5\n" in printed
+    assert "crash.mqo: failed (Blender ended while converting it)" in printed
+    assert "slow.mqo: failed (took longer than 2 s)" in printed
+    assert "new\\nline.mqo: converted whole" in printed
+    # Every converted document wrote a file of its own.
+    written = {p.name: p.read_text() for p in out.iterdir()}
+    assert sorted(written) == ["m-2.glb", "m.glb", "m.mqo.glb", "new\nline.glb", "z.glb"]
+    assert sorted(written.values()) == sorted("%s\0" % p for p in inputs if p.stem not in ("crash", "slow"))
+    assert "is another document's output; writing" in printed
