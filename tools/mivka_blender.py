@@ -115,6 +115,53 @@ def export_gltf(path, export_format):
                      ".blend and .fbx can hold this scene" % (path, cause, hierarchy_depth()))
 
 
+# Where a renderer's single-precision arithmetic still frames and lights a
+# model: the picture of a model beyond it comes from copies moved and scaled
+# into it.
+RENDER_RANGE = 1e5
+
+
+def _beyond_render_range(scene, depsgraph):
+    """For a model that reaches far beyond RENDER_RANGE (or is smaller than
+    its inverse), replaces the visible meshes in the picture by copies of
+    them as shown, centred and scaled to a unit's size with double-precision
+    arithmetic; returns whether it did."""
+    import numpy
+
+    shown = []
+    for obj in scene.objects:
+        if obj.type == "MESH" and not obj.hide_render:
+            evaluated = obj.evaluated_get(depsgraph)
+            count = len(evaluated.data.vertices)
+            co = numpy.empty(count * 3, dtype=numpy.float32)
+            evaluated.data.vertices.foreach_get("co", co)
+            matrix = numpy.array([list(row) for row in evaluated.matrix_world], dtype=numpy.float64)
+            with numpy.errstate(all="ignore"):
+                world = co.reshape(-1, 3).astype(numpy.float64) @ matrix[:3, :3].T + matrix[:3, 3]
+            shown.append((obj, evaluated, world))
+    finite = [w[numpy.isfinite(w).all(axis=1)] for _, _, w in shown]
+    finite = numpy.concatenate(finite) if finite else numpy.zeros((0, 3))
+    if not len(finite):
+        return False
+    low, high = finite.min(axis=0), finite.max(axis=0)
+    centre = low / 2 + high / 2
+    radius = float(numpy.linalg.norm(high / 2 - low / 2))
+    if numpy.abs(centre).max() + radius <= RENDER_RANGE and radius >= 1 / RENDER_RANGE:
+        return False
+    radius = radius or 1.0
+    for obj, evaluated, world in shown:
+        mesh = bpy.data.meshes.new_from_object(evaluated)
+        with numpy.errstate(all="ignore"):
+            moved = (world - centre) / radius
+        moved[~numpy.isfinite(moved)] = 0.0
+        mesh.vertices.foreach_set("co", moved.astype(numpy.float32).ravel())
+        mesh.update()
+        copy = bpy.data.objects.new(obj.name + " (preview)", mesh)
+        scene.collection.objects.link(copy)
+        obj.hide_render = True
+    return True
+
+
 def render(path, size=512):
     """A small picture of the scene, with a camera and a light framing it."""
     from mathutils import Vector
@@ -124,6 +171,8 @@ def render(path, size=512):
     scene = bpy.context.scene
     # The visible objects as they are shown (mirror modifiers applied).
     depsgraph = bpy.context.evaluated_depsgraph_get()
+    if _beyond_render_range(scene, depsgraph):
+        depsgraph = bpy.context.evaluated_depsgraph_get()
     points = []
     for obj in scene.objects:
         if obj.type == "MESH" and not obj.hide_render:

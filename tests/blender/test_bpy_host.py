@@ -411,3 +411,18 @@ def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path)
         ["good.glb", "good.mqoz.glb", "stopped.glb", "sub/nested.glb"]
     whole = run(library / "good.mqo", library / "sub", "-o", tmp_path / "again", "--format", "blend")
     assert whole.returncode == 0 and (tmp_path / "again" / "nested.blend").exists()
+
+
+def test_a_preview_shows_a_model_that_spans_the_float_range(tmp_path):
+    from test_mivka import run
+
+    (tmp_path / "far.mqo").write_text(HEAD + obj("near") + obj("far", (), "\tvertex 3 {\n\t\t-3e38 0 0\n\t\t3e38 0 0\n"
+                                                             "\t\t0 3e38 3e38\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"))
+    picture = tmp_path / "far.png"
+    done = run(tmp_path / "far.mqo", "--render", picture)
+    assert done.returncode == 0, done.stderr
+    shades = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr",
+                             "import bpy, sys; i = bpy.data.images.load(sys.argv[-1]); "
+                             "print('SHADES', len(set(round(p, 2) for p in list(i.pixels)[0::4])))",
+                             "--", str(picture)], capture_output=True, timeout=300)
+    assert int(shades.stdout.split(b"SHADES ")[1].split()[0]) > 2, shades.stdout[-2000:]
