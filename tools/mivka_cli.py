@@ -202,6 +202,7 @@ def convert(path, scale=None, texture_dirs=(), fresh=False, strict=False):
         raise ConversionFailed("the conversion stopped: %s: %s" % (type(error).__name__, error)) from error
     finally:
         Blender.Window.DrawProgressBar = draw
+        getattr(Blender, "finish", lambda: None)()  # what a conversion that raised left waiting
     if not reports:
         raise ConversionFailed("cannot open %s" % path)
     if reports[-1] == "Error" and UNREADABLE_ARCHIVE in console.head:
@@ -209,7 +210,7 @@ def convert(path, scale=None, texture_dirs=(), fresh=False, strict=False):
         raise ConversionFailed("cannot read the archive %s" % line.decode("utf-8", "replace"))
     if reports[-1] == "Error":
         raise ConversionFailed("%s is not a Metasequoia text document of format %s" % (path, "1.0" if strict else
-                                                                                       "1.0 or 1.1"))
+                                                                                       "1.x"))
     return not console.stopped
 
 

@@ -84,6 +84,8 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
             except Exception as error:
                 self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
                 return {"CANCELLED"}
+            finally:
+                Blender.finish()  # what a conversion that raised left waiting
         return {"FINISHED"}
 
     def _paths(self):

@@ -320,6 +320,20 @@ found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].defaul
                   [round(c, 3) for c in material.specular_color], mix.blend_type,
                   [l.from_node.type for l in mix.inputs[1].links],
                   [l.from_node.type for l in mix.inputs[2].links]]
+# Materials alike but for their colours: each keeps its own, and nothing
+# else is left among the file's materials.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(os.path.join(folder, "alike.mqo"))
+found["alike"] = []
+for material in bpy.data.materials:
+    nodes = material.node_tree.nodes
+    bsdf = [n for n in nodes if n.type == "BSDF_PRINCIPLED"][0]
+    tint = [n for n in nodes if n.type == "MIX_RGB"]
+    base = tint[0].inputs[1] if tint else bsdf.inputs["Base Color"]
+    glow = bsdf.inputs[versions.principled_input("Emission")]
+    found["alike"].append([material.name, [round(c, 3) for c in base.default_value][:3],
+                           round(bsdf.inputs["Alpha"].default_value, 3), [round(c, 3) for c in glow.default_value][:3]])
 # Names read in the document's code page: the same bytes are "\u00b1" as
 # UTF-8 and two half-width katakana in code page 932.
 found["code_page"] = []
@@ -343,6 +357,9 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
                                         'tex("textures/wood.png")\n}\n' + obj("o"))
     (tmp_path / "display.mqo").write_text(display_settings())
+    (tmp_path / "alike.mqo").write_text(HEAD + 'Material 6 {\n\t"a" col(1 0 0 0.5)\n\t"b" col(0 1 0 0.5)\n'
+                                        '\t"c" col(0 0 1 0.25)\n\t"d" col(1 1 0 1) emi(0.5)\n'
+                                        '\t"e" col(0 1 1 1) emi(0.5)\n\t"f" col(1 0 1 1) vcol(1)\n}\n')
     (tmp_path / "textures").mkdir()
     (tmp_path / "textures" / "wood.png").write_bytes(
         bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
@@ -369,6 +386,10 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
     assert found["code_page"] == [["\u00b1", None], ["\uff82\uff71", None]]
     assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"]]
+    black = [0.0, 0.0, 0.0] if found["blender"] < [4, 0] else [1.0, 1.0, 1.0]  # the default, where nothing glows
+    assert found["alike"] == [["a", [1, 0, 0], 0.5, black], ["b", [0, 1, 0], 0.5, black],
+                              ["c", [0, 0, 1], 0.25, black], ["d", [1, 1, 0], 1, [1, 1, 0]],
+                              ["e", [0, 1, 1], 1, [0, 1, 1]], ["f", [1, 0, 1], 1, black]]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

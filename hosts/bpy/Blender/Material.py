@@ -1,11 +1,18 @@
 """Materials with the 2.4x values kept as custom properties. A material
-starts as a plain Blender material (colour, roughness and specular on the
-material itself), which costs the same however many materials there are;
-it gets a node tree (Principled BSDF, texture slots as Image Texture nodes)
-only when it needs one: for a texture, transparency or emission. Blender
-revisits every node tree of the file whenever one changes, so trees made
-for every material would make their creation quadratic. (Blender 5 gives
-every material its tree from the start.)"""
+that needs a node tree (Principled BSDF, texture slots as Image Texture
+nodes) for a texture, transparency or emission gets one; the others stay
+plain Blender materials (colour, roughness and specular on the material
+itself; Blender 5 gives every material its tree).
+
+Blender revisits every node tree of the file whenever one is made, one of
+its nodes or links is added, or a number on it changes, so trees built
+material by material would make a document's materials quadratic in time.
+A material is therefore made in Blender only when it is first needed (a
+mesh takes it, or the conversion ends), with everything it was given; its
+tree is a copy of one built once for all materials that differ only in
+colour (colours are written into a copy's sockets without a revisit).
+`finish()` makes every material not made yet and removes those first
+trees."""
 
 from blender24.constants import DEFAULT_MATERIAL_MODES, MaterialModes as Modes
 from blender24.names import decode_name
@@ -43,44 +50,67 @@ def _set_input(socket, value):
         socket.default_value = value
 
 
+def _apply(material, key, value):
+    """A setting of the Blender material, written only where it differs:
+    every write queues work in Blender."""
+    held = getattr(material, key)
+    if isinstance(value, tuple):
+        if tuple(held) != value:
+            setattr(material, key, value)
+    elif held != value:
+        setattr(material, key, value)
+
+
 class MTex:
     """A texture slot: an Image Texture node wired to the input that its
     map-to channel names, through the UV map or through an object's
-    coordinates."""
+    coordinates. Until its material is made, it only keeps what it was
+    given."""
 
     def __init__(self, owner, slot, texture, texco, mapto):
-        from .Texture import MapTo, TexCo
-
         self._owner, self._slot = owner, slot
         self.tex, self.mapto = texture, mapto
         self._texco, self._object, self.mapping = texco, None, 0
-        material = owner.material
-        bsdf = owner._principled()
+        self._node = None
+
+    def _image(self):
+        return self.tex.image.image if self.tex.image is not None else None
+
+    def _recipe(self):
+        """What the slot's nodes hold, beside the material's colours."""
+        image = self._image()
+        shown = self._object.blender if self._object is not None else None
+        return (self._slot, self.mapto, self._texco, image.name if image is not None else None,
+                shown.name if shown is not None else None, tuple(self.tex.imageFlags))
+
+    def _build(self, material):
+        """The slot's nodes on `material` (the owner's tree, being built)."""
+        from .Texture import MapTo
+
+        owner = self._owner
+        bsdf = owner._bsdf
         nodes, links = material.node_tree.nodes, material.node_tree.links
         node = nodes.new("ShaderNodeTexImage")
-        node.name = node.label = "Mivka slot %d" % slot
-        node.location = (-600, 300 - 300 * slot)
-        image = texture.image.image if texture.image is not None else None
+        node.name = node.label = "Mivka slot %d" % self._slot
+        node.location = (-600, 300 - 300 * self._slot)
+        image = self._image()
         node.image = image
         self._node = node
-        if mapto & MapTo.COL:
+        if self.mapto & MapTo.COL:
             links.new(node.outputs["Color"], owner._base_colour())
-        if mapto & MapTo.NOR:
+        if self.mapto & MapTo.NOR:
             bump = nodes.new("ShaderNodeBump")
-            bump.location = (-250, 300 - 300 * slot)
+            bump.location = (-250, 300 - 300 * self._slot)
             links.new(node.outputs["Color"], bump.inputs["Height"])
             links.new(bump.outputs["Normal"], bsdf.inputs["Normal"])
-        if mapto & MapTo.ALPHA:
-            has_alpha = image is not None and image.channels == 4 and "UseAlpha" in texture.imageFlags
+        if self.mapto & MapTo.ALPHA:
+            has_alpha = image is not None and image.channels == 4 and "UseAlpha" in self.tex.imageFlags
             links.new(node.outputs["Alpha" if has_alpha else "Color"], bsdf.inputs["Alpha"])
-            versions.set_transparency(material, True)
-        self._wire()
-        del TexCo
+        self._wire(material)
 
-    def _wire(self):
+    def _wire(self, material):
         from .Texture import TexCo
 
-        material = self._owner.material
         nodes, links = material.node_tree.nodes, material.node_tree.links
         for link in list(self._node.inputs["Vector"].links):
             links.remove(link)
@@ -95,6 +125,10 @@ class MTex:
             uv.location = (-850, 300 - 300 * self._slot)
             links.new(uv.outputs["UV"], self._node.inputs["Vector"])
 
+    def _rewire(self):
+        if self._node is not None:
+            self._wire(self._owner.material)
+
     @property
     def texco(self):
         return self._texco
@@ -102,7 +136,7 @@ class MTex:
     @texco.setter
     def texco(self, value):
         self._texco = int(value)
-        self._wire()
+        self._rewire()
 
     @property
     def object(self):
@@ -111,16 +145,41 @@ class MTex:
     @object.setter
     def object(self, value):
         self._object = value
-        self._wire()
+        self._rewire()
+
+
+# Materials not made in Blender yet, in the order they were created, and the
+# trees that copies are made from, by what they hold beside colours.
+_pending = []
+_templates = {}
+
+
+def _make_pending():
+    global _pending
+    waiting, _pending = _pending, []
+    for material in waiting:
+        material._make()
+
+
+def finish():
+    """Makes every material not made yet, then removes the trees that they
+    were copied from."""
+    import bpy
+
+    _make_pending()
+    if _templates:
+        bpy.data.batch_remove(list(_templates.values()))
+        _templates.clear()
 
 
 class Material:
     def __init__(self, name):
-        import bpy
-
         self.name = name
-        self.material = bpy.data.materials.new(decode_name(name))
-        self.material["mivka_name"] = decode_name(name)
+        self._made = None  # the Blender material, once made
+        # Until it is made: its custom properties and its own settings.
+        self._properties = {"mivka_name": decode_name(name)}
+        self._settings = {"diffuse_color": (0.8, 0.8, 0.8, 1.0)}
+        self._transparent = False
         self._textures = [None] * SLOTS
         # What the Principled BSDF shows, once there is one; None leaves
         # Blender's own default. Every socket write costs a visit of every
@@ -129,16 +188,106 @@ class Material:
                          "Emission Strength": 0.0, "Specular": 0.5, "Roughness": 0.5, "IOR": None}
         self._emitting = False  # whether the node's emission inputs were written
         self._bsdf = None
+        self._needs_tree = versions.materials_always_have_nodes()
         self._mode = DEFAULT_MATERIAL_MODES
+        self._tints = False  # whether vertex colours multiply the colour
         self._tinted = None  # the colour input that vertex colours multiply, once they do
-        if versions.materials_always_have_nodes():
-            self._principled()  # what the material shows is only on its nodes
+        _pending.append(self)
+
+    @property
+    def material(self):
+        """The Blender material, made (with every material before it) on first need."""
+        if self._made is None:
+            _make_pending()
+            if self._made is None:
+                self._make()
+        return self._made
+
+    def _make(self):
+        import bpy
+
+        if self._made is not None:
+            return
+        if self._needs_tree:
+            made = self._template().copy()
+            made.name = decode_name(self.name)
+            self._made = made
+            self._bsdf = _principled(made)
+            nodes = made.node_tree.nodes
+            self._tinted = nodes["Mivka tint"].inputs[1] if self._tints else None
+            for slot in self._textures:
+                if slot is not None:
+                    slot._node = nodes["Mivka slot %d" % slot._slot]
+            # The colours: written into the copy's sockets as they stand.
+            self._emitting = self._shading["Emission Strength"] > 0.0
+            for name in ("Base Color", "Emission"):
+                self._push(name)
+            if self._tinted is not None:
+                _set_input(self._tinted, self._shading["Base Color"])
+        else:
+            self._made = bpy.data.materials.new(decode_name(self.name))
+        made = self._made
+        for key, value in self._properties.items():
+            made[key] = value
+        for key, value in self._settings.items():
+            _apply(made, key, value)
+        versions.set_transparency(made, self._transparent)
+
+    def _recipe(self):
+        """What the material's tree holds beside its colours."""
+        numbers = tuple((name, value) for name, value in sorted(self._shading.items())
+                        if name not in ("Base Color", "Emission"))
+        slots = tuple(slot._recipe() for slot in self._textures if slot is not None)
+        return numbers, slots, self._tints
+
+    def _template(self):
+        """The tree for materials like this one, built once."""
+        import bpy
+
+        recipe = self._recipe()
+        template = _templates.get(recipe)
+        if template is None:
+            template = bpy.data.materials.new("Mivka template")
+            self._made = template  # built as this material's own
+            versions.use_nodes(template)
+            self._bsdf = _principled(template)
+            for name in self._shading:
+                self._push(name)
+            for slot in self._textures:
+                if slot is not None:
+                    slot._build(template)
+            if self._tints:
+                self._show_vertex_colours()
+            self._made, self._bsdf, self._tinted = None, None, None
+            _templates[recipe] = template
+        return template
 
     def _keep(self, key, value):
-        self.material["mivka_" + key] = value
+        if self._made is None:
+            self._properties["mivka_" + key] = value
+        else:
+            self._made["mivka_" + key] = value
+
+    def _set(self, key, value):
+        """One of the material's own settings."""
+        if self._made is None:
+            self._settings[key] = value
+        else:
+            _apply(self._made, key, value)
+
+    def _needs_nodes(self):
+        """The material is to have a node tree: once made, it gets one now."""
+        self._needs_tree = True
+        if self._made is not None:
+            self._principled()
+
+    def _set_transparency(self, transparent):
+        self._transparent = transparent
+        if self._made is not None:
+            versions.set_transparency(self._made, transparent)
 
     def _principled(self):
-        """The material's Principled BSDF, made with its node tree on first need."""
+        """The made material's Principled BSDF, given its node tree on first need."""
         if self._bsdf is None:
             material = self.material
             versions.use_nodes(material)
@@ -175,17 +324,19 @@ class Material:
     def _base_colour(self):
         """Where the material's colour goes: the Principled BSDF's base
         colour, or the input that vertex colours multiply."""
-        return self._tinted if self._tinted is not None else self._principled().inputs["Base Color"]
+        return self._tinted if self._tinted is not None else self._bsdf.inputs["Base Color"]
 
     def _show_vertex_colours(self):
         """The mesh's corner colours ("Col") multiply the material's colour,
         texture included."""
-        bsdf = self._principled()
-        nodes, links = self.material.node_tree.nodes, self.material.node_tree.links
+        bsdf = self._bsdf
+        material = self._made
+        nodes, links = material.node_tree.nodes, material.node_tree.links
         colours = nodes.new("ShaderNodeVertexColor")
         colours.layer_name = "Col"
         colours.location = (-600, 600)
         mix = nodes.new("ShaderNodeMixRGB")
+        mix.name = "Mivka tint"
         mix.blend_type = "MULTIPLY"
         mix.location = (-250, 600)
         # The factor and the two colours, by place: Blender 5 renamed the factor.
@@ -200,10 +351,13 @@ class Material:
         links.new(mix.outputs[0], base)
         self._tinted = first
 
+    def _diffuse(self):
+        return tuple(self._made.diffuse_color) if self._made is not None else self._settings["diffuse_color"]
+
     def setRGBCol(self, *rgb):
         r, g, b = _rgb(rgb)
         self._keep("rgbCol", [r, g, b])
-        self.material.diffuse_color[:3] = (r, g, b)
+        self._set("diffuse_color", (r, g, b, self._diffuse()[3]))
         self._shade("Base Color", (r, g, b, self._shading["Base Color"][3]))
         self._shade("Emission", (r, g, b, 1.0))
 
@@ -213,11 +367,10 @@ class Material:
         self._shade("Alpha", alpha)
         # Every change of a material's setting queues work in Blender: an
         # opaque material keeps the settings it was made with.
-        if alpha != self.material.diffuse_color[3]:
-            self.material.diffuse_color[3] = alpha
-        versions.set_transparency(self.material, alpha < 1.0)
+        self._set("diffuse_color", self._diffuse()[:3] + (alpha,))
+        self._set_transparency(alpha < 1.0)
         if alpha < 1.0:
-            self._principled()  # a plain material has no transparency in render or export
+            self._needs_nodes()  # a plain material has no transparency in render or export
 
     def setRef(self, value):
         self._keep("ref", float(value))
@@ -229,13 +382,13 @@ class Material:
         self._keep("emit", float(value))
         self._shade("Emission Strength", float(value))
         if float(value) > 0.0:
-            self._principled()  # a plain material cannot glow
+            self._needs_nodes()  # a plain material cannot glow
 
     def setSpec(self, value):
         # 2.4x specularity runs from 0 to 2.
         self._keep("spec", float(value))
         specular = min(max(float(value) / 2.0, 0.0), 1.0)
-        self.material.specular_intensity = specular
+        self._set("specular_intensity", specular)
         self._shade("Specular", specular)
 
     def setHardness(self, value):
@@ -243,7 +396,7 @@ class Material:
         self._keep("hard", int(value))
         sharpness = min(max((int(value) - 1) / 510.0, 0.0), 1.0)
         roughness = 1.0 - sharpness ** 0.5
-        self.material.roughness = roughness
+        self._set("roughness", roughness)
         self._shade("Roughness", roughness)
 
     def setSpecShader(self, value):
@@ -252,7 +405,7 @@ class Material:
     def setSpecCol(self, *rgb):
         r, g, b = _rgb(rgb)
         self._keep("specCol", [r, g, b])
-        self.material.specular_color = (r, g, b)
+        self._set("specular_color", (r, g, b))
 
     def setRayMirr(self, value):
         # Blender's materials have no mirror amount of their own: kept only.
@@ -270,19 +423,25 @@ class Material:
         modes = int(modes)
         self._mode = modes
         self._keep("mode", modes)
-        culled = not modes & Modes.TWOSIDE
-        if self.material.use_backface_culling != culled:
-            self.material.use_backface_culling = culled
-        if modes & Modes.VCOL_PAINT and self._tinted is None:
-            self._show_vertex_colours()
+        self._set("use_backface_culling", not modes & Modes.TWOSIDE)
+        if modes & Modes.VCOL_PAINT and not self._tints:
+            self._tints = True
+            self._needs_nodes()
+            if self._made is not None:
+                self._show_vertex_colours()
 
     def setTexture(self, index, texture, texco=None, mapto=None):
         from .Texture import MapTo, TexCo
 
         if not 0 <= index < SLOTS:
             raise ValueError("Material.setTexture: slot index must be 0 to %d" % (SLOTS - 1))
-        self._textures[index] = MTex(self, index, texture, TexCo.UV if texco is None else texco,
-                                     MapTo.COL if mapto is None else mapto)
+        slot = MTex(self, index, texture, TexCo.UV if texco is None else texco, MapTo.COL if mapto is None else mapto)
+        self._textures[index] = slot
+        self._needs_nodes()
+        if slot.mapto & MapTo.ALPHA:
+            self._set_transparency(True)
+        if self._made is not None:
+            slot._build(self._made)
 
     def getTextures(self):
         """One entry per texture slot, None for an empty one."""

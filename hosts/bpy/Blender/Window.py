@@ -7,7 +7,11 @@ from blender24.progress import draw_terminal_bar
 def DrawProgressBar(done, text):
     import bpy
 
+    from . import Material
+
     done = float(done)
+    if done >= 1.0:  # the conversion's end: what it left waiting is made
+        Material.finish()
     manager = getattr(bpy.context, "window_manager", None)
     if manager is None or not manager.windows:
         draw_terminal_bar(done, text)

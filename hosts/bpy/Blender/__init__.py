@@ -11,4 +11,11 @@ from blender24.settings import Get, Set  # noqa: F401
 from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
 
 __all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene",
-           "Modifier", "Get", "Set"]
+           "Modifier", "Get", "Set", "finish"]
+
+
+def finish():
+    """Completes in Blender what a conversion left waiting (its materials):
+    the progress bar's end does it, and so should a caller whose conversion
+    raised."""
+    Material.finish()
