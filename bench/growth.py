@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""How conversion time grows with the number of objects, of parent links
-and of materials, from N to 16N, with the in-memory host and inside
+"""How conversion time grows with the number of objects, of parent links,
+of materials (plain, transparent, emitting, textured), of faces each with
+its own material, of the corners of one face and with the length of a name
+under an odd code page, from N to 16N, with the in-memory host and inside
 Blender (bpy host), beside Blender's own growth for the same datablocks
 made without Mivka ("blender floor"). Each figure comes from its own
 process, all in this one run; a ratio near 16 is linear growth.
@@ -8,6 +10,7 @@ process, all in this one run; a ratio near 16 is linear growth.
 Usage: growth.py [--n 1000] [--no-blender]"""
 
 import argparse
+import math
 import json
 import os
 import shutil
@@ -34,11 +37,51 @@ def materials(n):
     return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 %.5f 0 1)\n' % (i, i / n) for i in range(n)))
 
 
+def transparent_materials(n):
+    return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 %.5f 0.25 0.5)\n' % (i, i / n)
+                                                        for i in range(n)))
+
+
+def emitting_materials(n):
+    return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 %.5f 0.25 1) emi(0.5)\n' % (i, i / n)
+                                                        for i in range(n)))
+
+
+def textured_materials(n):
+    return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 %.5f 0.25 1) tex("t.png")\n' % (i, i / n)
+                                                        for i in range(n)))
+
+
+def face_materials(n):
+    """n triangles, each of its own material."""
+    vertices = "".join("\t\t%d 0 0\n\t\t%d 1 0\n\t\t%d 0 1\n" % (i, i, i) for i in range(n))
+    faces = "".join("\t\t3 V(%d %d %d) M(%d)\n" % (3 * i, 3 * i + 1, 3 * i + 2, i) for i in range(n))
+    return (materials(n) + 'Object "o" {\n\tvertex %d {\n%s\t}\n\tface %d {\n%s\t}\n}\n'
+            % (3 * n, vertices, n, faces))
+
+
+def one_face(n):
+    """One face of 20n corners around a circle (extended reading)."""
+    n *= 20
+    vertices = "".join("\t\t%.6f %.6f 0\n" % (math.cos(2 * math.pi * i / n), math.sin(2 * math.pi * i / n))
+                       for i in range(n))
+    return (HEAD.replace("1.0", "1.1") + 'Object "o" {\n\tvertex %d {\n%s\t}\n\tface 1 {\n\t\t%d V(%s)\n\t}\n}\n'
+            % (n, vertices, n, " ".join(map(str, range(n)))))
+
+
+def punycode_name(n):
+    """A code page no text encoding names, and a name of 200n non-ASCII characters."""
+    n *= 200
+    return (HEAD.replace("1.0", "1.1") + "CodePage punycode\n"
+            + 'Material 1 {\n\t"%s" col(1 1 1 1)\n}\n' % ("\u00e9" * n))
+
+
 TIMED = """
 import json, os, sys, time
 sys.path[:0] = [%(build)r, %(hosts)r, %(common)r]
 %(prepare)s
 import Blender, Mivka
+Blender.Registry.SetKey("Mivka", {"Extended": True})
 document, out = sys.argv[-2:]
 os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
 start = time.perf_counter()
@@ -99,13 +142,24 @@ def main():
     parser.add_argument("--no-blender", action="store_true")
     arguments = parser.parse_args()
     n = arguments.n
-    cases = [("memory", "objects", objects), ("memory", "parent chain", chain), ("memory", "materials", materials)]
+    cases = [("memory", "objects", objects), ("memory", "parent chain", chain), ("memory", "materials", materials),
+             ("memory", "face-material lookups", face_materials), ("memory", "corners of one face", one_face),
+             ("memory", "punycode name length", punycode_name)]
     if not arguments.no_blender and shutil.which("blender"):
         for label, make in (("objects", objects), ("parent chain", chain), ("materials", materials)):
             cases += [("blender", label, make), ("blender floor", label, make)]
+        cases += [("blender", "transparent materials", transparent_materials),
+                  ("blender", "emitting materials", emitting_materials),
+                  ("blender", "textured materials", textured_materials),
+                  ("blender", "face-material lookups", face_materials),
+                  ("blender", "corners of one face", one_face),
+                  ("blender", "punycode name length", punycode_name)]
     print("| host | document | N | s at N | s at 16N | growth (16 is linear) |")
     print("|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:
+        with open(os.path.join(folder, "t.png"), "wb") as f:
+            f.write(bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
+                                  "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082"))
         for where, label, make in cases:
             times = []
             for count in (n, 16 * n):
