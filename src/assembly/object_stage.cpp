@@ -22,7 +22,11 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
     out << "Beginning Object Stage\n";
 
     std::string_view name;
-    for (std::size_t object = 0; parse_object_head(scan, name); ++object) {
+    for (std::size_t object = 0;; ++object) {
+        skip_whitespace(scan);
+        iterator_t const head = scan.first;
+        if (!parse_object_head(scan, name))
+            break;
         out << "Parsing Object [" << Shown{name} << "]" << '\n' << std::flush;
         sink.begin_object(name);
         parse_object_attributes(scan, sink, object, depths, extended);
@@ -33,6 +37,10 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
             // no part in the hierarchy.
             if (entry_of(depths, object))
                 depths.pop_back();
+            // A document that ends inside the object: reading stopped at
+            // its head, which is where the report points.
+            if (scan.at_end())
+                scan.first = head;
             break;
         }
         out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
