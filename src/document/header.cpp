@@ -1,7 +1,13 @@
 #include "document/header.hpp"
 
 #include "document/foreign.hpp"
+#include "document/console.hpp"
 #include "document/progress_parser.hpp"
+
+#include <boost/spirit/include/classic_assign_actor.hpp>
+#include <boost/spirit/include/classic_numerics.hpp>
+
+#include <ostream>
 
 namespace MQO {
 
@@ -62,11 +68,19 @@ bool match_header(scanner_t const& scan, std::function<void(double)> const& repo
     if (!(progress_report >> str_p("Metasequoia Document")).parse(scan))
         return false;
     if (!restore_on_failure(scan, [&] { return bool(str_p("Format Text Ver 1.0").parse(scan)); })) {
-        // Newer documents: "Ver 1.1", then chunks such as CodePage and
-        // Thumbnail in front of the Scene chunk.
-        if (!restore_on_failure(scan, [&] { return bool(str_p("Format Text Ver 1.1").parse(scan)); }) ||
-            !extended.on())
+        // Newer documents: "Ver 1.1" and "Ver 1.2", then chunks such as
+        // CodePage and Thumbnail in front of the Scene chunk. A later 1.x
+        // is read as far as these rules reach, and said so.
+        unsigned minor = 0;
+        auto const newer = str_p("Format Text Ver 1.") >> uint_p[assign_a(minor)];
+        bool const read = restore_on_failure(scan, [&] {
+            // The number ends the line's word: "1.1x" is no version.
+            return newer.parse(scan) && (scan.first == scan.last || is_mqo_space(*scan.first));
+        });
+        if (!read || minor == 0 || !extended.on())
             return false;
+        if (minor > 2)
+            console() << "Format Text Ver 1." << minor << " is newer than this reader knows: read as 1.2\n";
         for (;;) {
             std::string_view const page = code_page_at(scan);
             if (!page.empty() && code_page)

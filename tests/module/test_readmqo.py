@@ -81,6 +81,17 @@ class TestHeader:
         assert convert(path) == begins(path) + FAILED
         assert progress == [(0.0, "..."), (1.0, "Error")]
 
+    @pytest.mark.parametrize("version, read, said", [
+        ("1.1", True, False), ("1.2", True, False), ("1.10", True, True),
+        ("1.1x", False, False), ("1.", False, False), ("2.0", False, False),
+    ])
+    def test_extended_reading_takes_every_later_1x_and_names_the_unknown_ones(self, version, read, said, host,
+                                                                            document, convert, progress):
+        host.Registry.SetKey("Mivka", {"Extended": True})
+        out = convert(document("Metasequoia Document\nFormat Text Ver %s\nScene {}\n" % version))
+        assert progress[-1] == (1.0, "Done" if read else "Error")
+        assert (b"Format Text Ver %s is newer than this reader knows" % version.encode() in out) == said
+
     def test_a_document_that_passes_ends_with_done_and_timeit(self, document, convert, progress):
         path = document("  \r\n" + HEAD)
         out = convert(path)

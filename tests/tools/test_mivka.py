@@ -53,7 +53,7 @@ def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path
 
 @pytest.mark.parametrize("content, options, reason", [
     (None, [], b"mivka: cannot open"),
-    (b"Metasequoia Document\nFormat Text Ver 1.2\nScene {}\n", [], b"of format 1.0 or 1.1\n"),
+    (b"Metasequoia Document\nFormat Text Ver 2.0\nScene {}\n", [], b"of format 1.x\n"),
     (b"Metasequoia Document\nFormat Text Ver 1.1\nScene {}\n", ["--strict"], b"of format 1.0\n"),
     (b"PK\x03\x04 cut short", [], b"mivka: cannot read the archive "),
 ])
@@ -174,6 +174,10 @@ def test_a_document_read_only_in_part_exits_three(tmp_path):
     assert done.returncode == 3 and b"Stopped reading at line 7: %%%" in done.stdout
     assert done.stdout.endswith(b"Materials: 1\n  m: colour (0.8 0.8 0.8), alpha 1\n")
     assert done.stderr.count(b"\n") == 1 and b"reading stopped before the end of" in done.stderr
+    # A document that ends inside an object, after its vertices.
+    path.write_bytes(HEAD + b'Object "a" {\n\tvertex 1 {\n\t\t0 0 0\n\t}\n')
+    done = run(path)
+    assert done.returncode == 3 and b'Stopped reading at line 4: Object "a" {' in done.stdout
 
 
 # Stands in for Blender in a batch: converts by writing the document's path
