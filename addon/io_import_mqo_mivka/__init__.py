@@ -13,7 +13,9 @@ bl_info = {
 }
 
 import os
+import re
 import sys
+import tempfile
 
 import bpy
 from bpy.props import BoolProperty, CollectionProperty, FloatProperty, StringProperty
@@ -40,6 +42,62 @@ def _load_mivka():
     import Mivka
 
     return Blender, Mivka
+
+
+def _convert(Blender, Mivka, path):
+    """Runs the conversion of one document. Returns what the user is to be
+    told, as (kind of report, text), or None when it came across whole: the
+    progress bar's last word and the console tell. The console goes to a
+    file meanwhile (a file never blocks the conversion), then on to
+    Blender's own output."""
+    reports = []
+    draw = Blender.Window.DrawProgressBar
+
+    def watched(fraction, text):
+        reports.append(text)
+        return draw(fraction, text)
+
+    sys.stdout.flush()
+    saved = os.dup(1)
+    with tempfile.TemporaryFile() as console:
+        os.dup2(console.fileno(), 1)
+        Blender.Window.DrawProgressBar = watched
+        try:
+            Mivka.readmqo(os.fsencode(path))
+        finally:
+            Blender.Window.DrawProgressBar = draw
+            Blender.finish()  # what a conversion that raised left waiting
+            sys.stdout.flush()
+            os.dup2(saved, 1)
+            os.close(saved)
+            console.seek(0)
+            text = console.read()
+            os.write(1, text)
+    return _outcome(path, reports, text)
+
+
+def _line_after(text, opening):
+    line = text.split(opening, 1)[1].split(b"\n", 1)[0]
+    return line.decode("utf-8", "replace").strip()
+
+
+def _outcome(path, reports, text):
+    name = os.path.basename(path)
+    if not reports:
+        return "ERROR", "Cannot open %s" % name
+    if reports[-1] == "Error":
+        if b"Unable to read archive. " in text:
+            return "ERROR", "Cannot read the archive %s" % _line_after(text, b"Unable to read archive. ")
+        return "ERROR", "%s is not a Metasequoia text document this importer reads" % name
+    said = []
+    if b"Stopped reading at line " in text:
+        said.append("%s was read only in part: it stopped at line %s"
+                    % (name, _line_after(text, b"Stopped reading at line ")))
+    lowered = len(re.findall(rb"too large to build", text))
+    if lowered:
+        said.append("%s: %d lathe or subdivision settings lowered or left out, too large to build (see the console)"
+                    % (name, lowered))
+    return ("WARNING", "; ".join(said)) if said else None
 
 
 class ImportMetasequoia(bpy.types.Operator, ImportHelper):
@@ -78,15 +136,17 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
             else:
                 record.pop(key, None)
         Blender.Registry.SetKey("Mivka", record)
+        built = False
         for path in self._paths():
             try:
-                Mivka.readmqo(os.fsencode(path))
+                told = _convert(Blender, Mivka, path)
             except Exception as error:
                 self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
-                return {"CANCELLED"}
-            finally:
-                Blender.finish()  # what a conversion that raised left waiting
-        return {"FINISHED"}
+                return {"FINISHED"} if built else {"CANCELLED"}
+            if told is not None:
+                self.report({told[0]}, told[1])
+            built = built or told is None or told[0] != "ERROR"
+        return {"FINISHED"} if built else {"CANCELLED"}
 
     def _paths(self):
         if self.directory and any(f.name for f in self.files):

@@ -202,7 +202,7 @@ def test_an_archive_converts_as_its_document(tmp_path, capfd):
 
 ADD_ON = """
 import bpy, json, os, sys
-package, lantern, out = sys.argv[sys.argv.index("--") + 1:]
+package, lantern, refused, part, out = sys.argv[sys.argv.index("--") + 1:]
 bpy.ops.wm.read_factory_settings(use_empty=True)
 if bpy.app.version >= (4, 2):  # an extension, in the user's own repository
     bpy.ops.extensions.package_install_files(filepath=package, repo="user_default", enable_on_install=True)
@@ -222,6 +222,12 @@ handlers = bpy.types.FileHandler.__subclasses__() if hasattr(bpy.types, "FileHan
 found["drop"] = [[h.bl_import_operator, h.bl_file_extensions] for h in handlers
                  if h.bl_import_operator == "import_scene.mivka_mqo"]
 found["blender"] = list(bpy.app.version)
+# What did not come across whole is told in Blender's own words.
+try:
+    found["refused"] = sorted(bpy.ops.import_scene.mivka_mqo(filepath=refused))
+except RuntimeError as error:  # an operator's error report, in the background
+    found["refused"] = str(error)
+found["part"] = sorted(bpy.ops.import_scene.mivka_mqo(filepath=part))
 json.dump(found, open(out, "w"))
 """
 
@@ -233,14 +239,20 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
                            env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
     package = built.stdout.decode().strip().splitlines()[-1]
     out = tmp_path / "found.json"
+    (tmp_path / "refused.mqo").write_text("Metasequoia Document\nFormat Text Ver 2.0\n")
+    (tmp_path / "part.mqo").write_text(HEAD + obj("a") + "%%%\n")
     done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", ADD_ON,
-                           "--", package, str(ROOT / "samples" / "lantern.mqo"), str(out)],
+                           "--", package, str(ROOT / "samples" / "lantern.mqo"), str(tmp_path / "refused.mqo"),
+                           str(tmp_path / "part.mqo"), str(out)],
                           capture_output=True, timeout=600, env=dict(os.environ, HOME=str(tmp_path)))
     assert done.returncode == 0, done.stderr[-3000:]
     found = json.loads(out.read_text())
     assert found["objects"] == [["body", None, 6], ["handle", "body", 1]]
     assert found["twice"] == 4
     assert found["drop"] == ([["import_scene.mivka_mqo", ".mqo;.mqoz"]] if found["blender"] >= [4, 1] else [])
+    assert "refused.mqo is not a Metasequoia text document this importer reads" in found["refused"]
+    assert found["part"] == ["FINISHED"]
+    assert b"part.mqo was read only in part: it stopped at line 16: %%%" in done.stdout + done.stderr
 
 
 HOSTILE = """
