@@ -3,12 +3,13 @@ mesh objects with their parents, every face as its material and its
 corners (world position, texture coordinates, colour) in order, and the
 edges as pairs of vertex numbers (Blender's include those of the faces). A
 corner that repeats the one before it is left out (a quad with a doubled
-corner is a triangle), and so is a face left with fewer than three corners
-or still repeating a vertex: Blender cannot hold it."""
+corner is a triangle), and so is a face left with fewer than three corners;
+one still repeating a vertex stands as the polygons Blender holds for it."""
 
 import os
 
 from blender24.names import decode_name
+from blender24.outlines import pieces
 
 
 def _face(material, corners):
@@ -29,16 +30,18 @@ def snapshot_memory():
         for face in mesh.faces:
             count = len(face.v)
             kept = [i for i in range(count) if face.v[i] is not face.v[i - 1]]
-            if count < 3 or len(kept) < 3 or len({id(face.v[i]) for i in kept}) != len(kept):
+            if count < 3 or len(kept) < 3:
                 continue
             material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
-            corners = []
-            for i in kept:
-                vertex = face.v[i]
-                uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
-                col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
-                corners.append([list(vertex.co * matrix), uv, col])
-            faces.append(_face(material, corners))
+            ids = [id(face.v[i]) for i in kept]
+            for piece in pieces([tuple(face.v[i].co) for i in kept], ids):
+                corners = []
+                for i in (kept[k] for k in piece):
+                    vertex = face.v[i]
+                    uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
+                    col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
+                    corners.append([list(vertex.co * matrix), uv, col])
+                faces.append(_face(material, corners))
         index = {id(v): i for i, v in enumerate(mesh.verts)}
         edges = sorted(sorted((index[id(e.v1)], index[id(e.v2)])) for e in mesh.edges)
         objects.append({"name": decode_name(obj.name),

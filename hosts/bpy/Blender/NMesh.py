@@ -121,10 +121,11 @@ def polygons(corners, lengths):
 
     A corner that repeats the one before it (the last counts as before the
     first) is dropped, so a quad with a doubled corner is the triangle it
-    shows; a face left with fewer than three corners, or whose corners
-    still repeat a vertex, is no polygon. Answers the faces kept (a mask
-    over the faces), the corners kept (a mask over all corners) and the
-    corner counts of the kept faces."""
+    shows; a face left with fewer than three corners is no polygon, and one
+    whose corners still repeat a vertex is to be cut into polygons. Answers
+    the faces kept whole (a mask over the faces), the corners left (a mask
+    over all corners), the corner counts of the faces kept whole and the
+    faces to cut."""
     import numpy
 
     count = len(lengths)
@@ -140,13 +141,72 @@ def polygons(corners, lengths):
     kept = (lengths >= 3) & (new_lengths >= 3)
     # A face whose remaining corners still repeat a vertex: one sort of the
     # (face, vertex) pairs finds them all, however many corners a face has.
+    cut = numpy.zeros(0, dtype=numpy.int64)
     if len(corners):
         base = int(corners.max()) + 1
         pairs = numpy.sort(face_of[distinct].astype(numpy.int64) * base + corners[distinct])
-        repeated = pairs[1:][pairs[1:] == pairs[:-1]] // base
-        kept[repeated] = False
-    kept_corners = distinct & numpy.repeat(kept, lengths)
-    return kept, kept_corners, new_lengths[kept]
+        cut = numpy.unique(pairs[1:][pairs[1:] == pairs[:-1]] // base)
+        cut = cut[kept[cut]]
+        kept[cut] = False
+    return kept, distinct, new_lengths[kept], cut
+
+
+def cut_faces(cut, distinct, lengths, corners, vertices):
+    """The polygons that stand for the faces to cut, in face order: their
+    faces, and each one's corners (numbers into all corners)."""
+    import numpy
+
+    from blender24.outlines import pieces
+
+    starts = numpy.zeros(len(lengths), dtype=numpy.int64)
+    numpy.cumsum(lengths[:-1], out=starts[1:])
+    positions = vertices.reshape(-1, 3)
+    faces, loops = [], []
+    for face in cut:
+        left = numpy.nonzero(distinct[starts[face]:starts[face] + lengths[face]])[0] + starts[face]
+        ids = corners[left]
+        for piece in pieces(positions[ids].tolist(), ids.tolist()):
+            faces.append(face)
+            loops.append(left[list(piece)])
+    return numpy.array(faces, dtype=numpy.int64), loops
+
+
+def part_repeated_faces(vertices, loop_vertices, counts):
+    """A face on the same vertices as an earlier one (the same triangle both
+    ways round, so that both sides show) gets vertices of its own at the
+    same places: exporters keep one face per set of vertices. Answers the
+    vertices (with those added) and the corners' vertex numbers."""
+    import numpy
+
+    if not len(counts):
+        return vertices, loop_vertices
+    starts = numpy.zeros(len(counts), dtype=numpy.int64)
+    numpy.cumsum(counts[:-1], out=starts[1:])
+    ids = loop_vertices.astype(numpy.int64)
+    # Faces on the same vertices agree in these sums; those that agree are
+    # then compared vertex by vertex.
+    keys = numpy.stack([counts, numpy.add.reduceat(ids, starts), numpy.add.reduceat(ids * ids, starts),
+                        numpy.minimum.reduceat(ids, starts), numpy.maximum.reduceat(ids, starts)])
+    order = numpy.lexsort(keys)
+    same = numpy.all(keys[:, order[1:]] == keys[:, order[:-1]], axis=0)
+    if not same.any():
+        return vertices, loop_vertices
+    seen, repeated = {}, []
+    for face in numpy.unique(numpy.concatenate([order[1:][same], order[:-1][same]])):
+        key = tuple(sorted(loop_vertices[starts[face]:starts[face] + counts[face]].tolist()))
+        if key in seen:
+            repeated.append(face)
+        else:
+            seen[key] = face
+    if not repeated:
+        return vertices, loop_vertices
+    repeated = numpy.array(repeated, dtype=numpy.int64)
+    taken = numpy.concatenate([numpy.arange(starts[f], starts[f] + counts[f]) for f in repeated])
+    positions = vertices.reshape(-1, 3)
+    loop_vertices = loop_vertices.copy()
+    added = positions[loop_vertices[taken]]
+    loop_vertices[taken] = len(positions) + numpy.arange(len(taken), dtype=loop_vertices.dtype)
+    return numpy.concatenate([vertices, added.ravel()]), loop_vertices
 
 
 def write_mesh(source):
@@ -184,10 +244,27 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
 
     mesh = source.mesh
     mesh.clear_geometry()
-    kept, kept_corners, kept_lengths = polygons(corners, lengths)
-    kept_starts = numpy.zeros(len(kept_lengths), dtype=numpy.int32)
-    numpy.cumsum(kept_lengths[:-1], out=kept_starts[1:])
+    kept, distinct, whole_lengths, cut = polygons(corners, lengths)
+    # The faces kept whole and the pieces of those cut, in face order: each
+    # polygon's face, its corner count, and its corners (numbers into all
+    # corners).
+    pieces_of, piece_loops = cut_faces(cut, distinct, lengths, corners, vertices)
+    face_of = numpy.concatenate([numpy.nonzero(kept)[0], pieces_of])
+    counts = numpy.concatenate([whole_lengths.astype(numpy.int64),
+                                numpy.array([len(p) for p in piece_loops], dtype=numpy.int64)])
+    loops = numpy.concatenate([numpy.nonzero(distinct & numpy.repeat(kept, lengths))[0]] + piece_loops)
+    starts = numpy.zeros(len(counts), dtype=numpy.int64)
+    numpy.cumsum(counts[:-1], out=starts[1:])
+    order = numpy.argsort(face_of, kind="stable")
+    face_of, counts, starts = face_of[order], counts[order], starts[order]
+    kept_starts = numpy.zeros(len(counts), dtype=numpy.int64)
+    numpy.cumsum(counts[:-1], out=kept_starts[1:])
+    loops = loops[numpy.repeat(starts - kept_starts, counts) + numpy.arange(int(counts.sum()))]
+    kept_lengths = counts.astype(numpy.int32)
+    kept_starts = kept_starts.astype(numpy.int32)
 
+    loop_vertices = corners[loops]
+    vertices, loop_vertices = part_repeated_faces(vertices, loop_vertices, counts)
     mesh.vertices.add(len(vertices) // 3)
     with numpy.errstate(over="ignore"):
         mesh.vertices.foreach_set("co", vertices.astype(numpy.float32))
@@ -196,7 +273,7 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         mesh.edges.add(len(edges))
         mesh.edges.foreach_set("vertices", edges.ravel())
     mesh.loops.add(int(kept_lengths.sum()))
-    mesh.loops.foreach_set("vertex_index", corners[kept_corners])
+    mesh.loops.foreach_set("vertex_index", loop_vertices)
     mesh.polygons.add(len(kept_lengths))
     mesh.polygons.foreach_set("loop_start", kept_starts)
     mesh.polygons.foreach_set("loop_total", kept_lengths)
@@ -208,20 +285,20 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
     for material in materials:
         mesh.materials.append(material.material)
     if len(kept_lengths) and materials:
-        index = numpy.array(material_index, dtype=numpy.int64)[kept]
+        index = numpy.array(material_index, dtype=numpy.int64)[face_of]
         index[(index >= MATERIAL_SLOTS) & (index < len(source.materials))] = MATERIAL_SLOTS - 1
         index[(index < 0) | (index >= len(materials))] = 0
         mesh.polygons.foreach_set("material_index", index.astype(numpy.int32))
     if uv is not None and len(kept_lengths):
         layer = mesh.uv_layers.new(name="UVMap")
-        layer.data.foreach_set("uv", uv.reshape(-1, 2)[kept_corners].ravel())
+        layer.data.foreach_set("uv", uv.reshape(-1, 2)[loops].ravel())
     if colours is not None and len(kept_lengths):
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
-        unit = colours.reshape(-1, 4)[kept_corners].ravel().astype(numpy.float32) / numpy.float32(255.0)
+        unit = colours.reshape(-1, 4)[loops].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
     if len(kept_lengths):
         # Written flat too: new faces are flat before Blender 4.1, smooth after.
-        mesh.polygons.foreach_set("use_smooth", smooth[kept])
+        mesh.polygons.foreach_set("use_smooth", smooth[face_of])
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update(calc_edges=True)
