@@ -182,13 +182,15 @@ def part_repeated_faces(vertices, loop_vertices, counts):
         return vertices, loop_vertices
     starts = numpy.zeros(len(counts), dtype=numpy.int64)
     numpy.cumsum(counts[:-1], out=starts[1:])
-    ids = loop_vertices.astype(numpy.int64)
-    # Faces on the same vertices agree in these sums; those that agree are
-    # then compared vertex by vertex.
-    keys = numpy.stack([counts, numpy.add.reduceat(ids, starts), numpy.add.reduceat(ids * ids, starts),
-                        numpy.minimum.reduceat(ids, starts), numpy.maximum.reduceat(ids, starts)])
-    order = numpy.lexsort(keys)
-    same = numpy.all(keys[:, order[1:]] == keys[:, order[:-1]], axis=0)
+    ids = loop_vertices.astype(numpy.uint64)
+    # Faces on the same vertices agree in this mix of their vertex numbers'
+    # sums; those that agree are then compared vertex by vertex.
+    with numpy.errstate(over="ignore"):
+        mixed = ids * numpy.uint64(0x9E3779B97F4A7C15) ^ (ids * ids)
+        key = (numpy.add.reduceat(ids, starts) * numpy.uint64(0xC2B2AE3D27D4EB4F)
+               + numpy.add.reduceat(mixed, starts) + counts.astype(numpy.uint64))
+    order = numpy.argsort(key)
+    same = key[order[1:]] == key[order[:-1]]
     if not same.any():
         return vertices, loop_vertices
     seen, repeated = {}, []
