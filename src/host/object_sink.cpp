@@ -465,10 +465,35 @@ void HostSink::join_mirror_halves()
             projections.emplace(v, made);
             return made;
         };
+        // A face parallel to the plane whose front looks away from it (a
+        // wall of the half seen from outside) is open towards the plane
+        // along all its open edges. Its front is the side from which its
+        // corners run clockwise (the host reverses them for its own
+        // counter-clockwise fronts): against the Newell normal.
+        long const along = (axis + 1) % 3, across = (axis + 2) % 3;
+        auto const faces_away = [&](std::uint32_t f) {
+            double normal = 0.0, mean = 0.0, lowest = 0.0, highest = 0.0;
+            std::uint32_t const n = j.counts[f];
+            for (std::uint32_t i = 0; i < n; ++i) {
+                std::uint32_t const a = j.corners[starts[f] + i], b = j.corners[starts[f] + (i + 1) % n];
+                if (a >= original || b >= original)
+                    return false;
+                double const* const p = &j.positions[3 * a];
+                double const* const q = &j.positions[3 * b];
+                normal += (p[along] - q[along]) * (p[across] + q[across]);
+                mean += p[axis] / n;
+                lowest = i == 0 ? p[axis] : std::min(lowest, p[axis]);
+                highest = i == 0 ? p[axis] : std::max(highest, p[axis]);
+            }
+            bool const parallel = highest - lowest <= 1e-9 * std::max(std::abs(mean), 1.0);
+            return parallel && normal * mean < 0.0;
+        };
         for (std::uint64_t const key : order) {
             Use const& use = uses.at(key);
-            if (use.faces != 1 || !near(use.from) || !near(use.to) ||
-                !(face_distance(use.face) > (distance(use.from) + distance(use.to)) / 2.0))
+            if (use.faces != 1 || !near(use.from) || !near(use.to))
+                continue;
+            double const edge_distance = (distance(use.from) + distance(use.to)) / 2.0;
+            if (!(face_distance(use.face) > edge_distance) && !(edge_distance > 0.0 && faces_away(use.face)))
                 continue;
             std::uint32_t const from_plane = projection(use.from);
             std::uint32_t const to_plane = projection(use.to);

@@ -269,7 +269,8 @@ def test_every_real_document_converts_completely_when_read_extended(convert, hos
         assert sum(len(m.faces) + len(m.edges) for m in meshes) - sum(a[1] for a in added) == int(row["faces"]), \
             row["file"]
         joined.update(row["file"] for a in added if a[0])
-    assert joined == {"lsbattle__medaka.mqo", "webgl-metasequoia__isu.mqo", "blender-mqo__mirrored_multiple_axes.mqo"}
+    assert joined == {"lsbattle__medaka.mqo", "webgl-metasequoia__isu.mqo", "blender-mqo__mirrored_multiple_axes.mqo",
+                      "blender-mqo__mirrored.mqo"}
     # The two hand-made samples with a chunk in front of the Scene chunk are
     # read too: such chunks are skipped wherever they stand.
     assert incomplete == {}

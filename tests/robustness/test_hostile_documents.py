@@ -161,6 +161,22 @@ def test_connected_halves_reach_the_mirror_plane(mode, x, distance, vertices, fa
     assert half.modifiers[0][host.Modifier.Settings.LIMIT] == (0.0001 if mode == 2 else 0.0)
 
 
+@pytest.mark.parametrize("corners, vertices, faces", [
+    ("3 2 1 0", 8, 5),  # its front looks away from the plane: joined along every open edge
+    ("0 1 2 3", 4, 1),  # its front looks towards the plane
+])
+def test_a_connected_half_parallel_to_the_plane_is_joined_where_its_front_looks_away(corners, vertices, faces,
+                                                                                    document, convert, host):
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    wall = ("\tvertex 4 {\n\t\t2 0 0\n\t\t2 1 0\n\t\t2 1 1\n\t\t2 0 1\n\t}\n"
+            "\tface 1 {\n\t\t4 V(%s)\n\t}\n" % corners)
+    assert b"Stopped" not in convert(document(HEAD + obj("wall", ("mirror 2", "mirror_axis 1"), wall)))
+    mesh = host.Scene.getCurrent().objects[0].getData(0, 1)
+    assert (len(mesh.verts), len(mesh.faces)) == (vertices, faces)
+    # No face of the join is flat: each reaches from the wall to the plane.
+    assert all(len({round(v.co[0], 6) for v in face.v}) == 2 for face in mesh.faces[1:])
+
+
 @pytest.mark.parametrize("name, objects, built", MODIFIER_BUDGETS, ids=[row[0] for row in MODIFIER_BUDGETS])
 def test_what_modifiers_make_stays_within_reach_over_the_whole_document(name, objects, built, document, convert,
                                                                         host):
