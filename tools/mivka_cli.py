@@ -236,12 +236,14 @@ def _finite(data):
 
 def outside_textures(document, files):
     """The image files among `files` that lie outside the document's folder
-    (a file that shares the scene, such as a .glb, carries them along)."""
+    (a file that shares the scene, such as a .glb, carries them along).
+    Those that are gone (unpacked from an archive for the conversion only,
+    their bytes kept with the images) are none of them."""
     folder = os.path.realpath(os.path.dirname(os.path.abspath(document)))
     found = set()
     for name in files:
         path = os.path.realpath(os.fsdecode(name))
-        if os.path.commonpath([folder, path]) != folder:
+        if os.path.exists(path) and os.path.commonpath([folder, path]) != folder:
             found.add(path)
     return sorted(found)
 

@@ -137,4 +137,63 @@ bool unpack_document(const char* begin, const char* end, std::vector<char>& docu
     return false;
 }
 
+namespace {
+
+// A member path to compare: ASCII letters in lower case, every backslash a
+// slash, without a leading "./".
+std::string comparable(std::string path)
+{
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+        else if (c >= 'A' && c <= 'Z')
+            c = char(c | 0x20);
+    }
+    while (path.compare(0, 2, "./") == 0)
+        path.erase(0, 2);
+    return path;
+}
+
+std::string file_name_of(std::string const& path)
+{
+    std::size_t const slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool unpack_member(const char* begin, const char* end, std::string const& wanted, std::vector<char>& bytes,
+                   std::string& file)
+{
+    std::string why;
+    Archive const archive = open_archive(begin, end, why);
+    if (archive == nullptr)
+        return false;
+    std::string const path = comparable(wanted);
+    std::string const name = file_name_of(path);
+    if (name.empty())
+        return false;
+    zip_int64_t found = -1;
+    zip_int64_t const members = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t index = 0; index < members; ++index) {
+        const char* raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+        if (raw == nullptr)
+            continue;
+        std::string const member = comparable(raw);
+        if (member == path) {
+            found = index;
+            break;
+        }
+        if (found < 0 && file_name_of(member) == name)
+            found = index;
+    }
+    if (found < 0)
+        return false;
+    std::string raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(found), ZIP_FL_ENC_RAW);
+    std::replace(raw.begin(), raw.end(), '\\', '/');
+    file = file_name_of(raw);
+    return read_member(archive.get(), static_cast<zip_uint64_t>(found),
+                       unpack_limit(static_cast<std::size_t>(end - begin)), bytes, why, {});
+}
+
 }  // namespace MQO

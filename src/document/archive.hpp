@@ -30,6 +30,13 @@ std::size_t unpack_limit(std::size_t archive_bytes);
 bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why,
                      std::function<void(double)> const& progress = {});
 
+// The unpacked bytes of the member that a document's file text names: the
+// member of that path (any case, either slash), else the first whose file
+// name is the text's, at most unpack_limit bytes. `file` is the name it
+// has in the archive, without folders. False when there is none.
+bool unpack_member(const char* begin, const char* end, std::string const& wanted, std::vector<char>& bytes,
+                   std::string& file);
+
 }  // namespace MQO
 
 #endif

@@ -34,6 +34,13 @@ public:
     // Where extended reading is asked for: display settings (smooth
     // shading, hidden objects) are the host's only when it is on.
     void set_extended(ExtendedSwitch* extended) { extended_ = extended; }
+    // The archive that the document came out of: its textures are looked
+    // for there first. The bytes must outlive the sink.
+    void set_archive(const char* begin, const char* end)
+    {
+        archive_begin_ = begin;
+        archive_end_ = end;
+    }
 
     void progress(double fraction) override;
     // The encoding of the document's names, for the host to read them in
@@ -70,6 +77,7 @@ private:
     void vector_attribute(MaterialTag tag, double const* values, std::size_t count);
     void texture(int slot, std::string const& file);
     bool find_image(int slot, std::string const& file, std::string& found) const;
+    bool unpack_image(std::string const& file, std::string& found);
     void projection_type(std::uint32_t type);
     void projection_angle(double x, double y, double z);
 
@@ -145,6 +153,9 @@ private:
     };
     Joined joined_;
     std::string document_folder_;
+    const char* archive_begin_ = nullptr;
+    const char* archive_end_ = nullptr;
+    std::string unpacked_folder_;  // textures unpacked from the archive, removed with the sink
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it
     Gathered gathered_;

@@ -2,18 +2,22 @@
 // projection Empty.
 #include "host/host_sink.hpp"
 
+#include "document/archive.hpp"
 #include "document/console.hpp"
 #include "materials/texture_paths.hpp"
 
 #include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
 #include <boost/python/extract.hpp>
 #include <boost/python/tuple.hpp>
 #include <boost/variant/get.hpp>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <ostream>
+#include <vector>
 
 namespace MQO {
 
@@ -95,6 +99,10 @@ HostSink::HostSink(std::string document_folder)
 
 HostSink::~HostSink()
 {
+    if (!unpacked_folder_.empty()) {
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(unpacked_folder_, ignored);
+    }
     if (!code_page_set_)
         return;
     PyObject* type = nullptr;
@@ -240,13 +248,44 @@ bool HostSink::find_image(int slot_index, std::string const& file, std::string& 
     return true;
 }
 
+// A texture that the archive holds: unpacked into a folder of the sink's
+// own (made on first need, removed with the sink), from which the host
+// loads it; the host then keeps the image's bytes itself.
+bool HostSink::unpack_image(std::string const& file, std::string& found)
+{
+    if (archive_begin_ == nullptr)
+        return false;
+    std::vector<char> bytes;
+    std::string name;
+    if (!unpack_member(archive_begin_, archive_end_, file, bytes, name) || name.empty() ||
+        name.find('\0') != std::string::npos || name == "." || name == "..")
+        return false;
+    if (unpacked_folder_.empty()) {
+        boost::system::error_code error;
+        boost::filesystem::path const folder =
+            boost::filesystem::temp_directory_path(error) / boost::filesystem::unique_path("mivka-%%%%-%%%%-%%%%");
+        if (error || !boost::filesystem::create_directory(folder, error) || error)
+            return false;
+        unpacked_folder_ = folder.string();
+    }
+    std::string const path = unpacked_folder_ + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.close();
+    if (!out)
+        return false;
+    found = path;
+    return true;
+}
+
 // "tex", "bump" and "alpha"/"aplane": the image file for texture slot 0, 1
-// or 2.
+// or 2; from the document's archive first, when it came in one.
 void HostSink::texture(int slot_index, std::string const& file)
 {
     TextureSlot const& slot = texture_slots[slot_index];
     std::string image_path;
-    if (!find_image(slot_index, file, image_path))
+    bool const unpacked = unpack_image(file, image_path);
+    if (!unpacked && !find_image(slot_index, file, image_path))
         return;
 
     HostObject const texture = host::blender("Texture").attr("New")(slot.name);
@@ -257,6 +296,9 @@ void HostSink::texture(int slot_index, std::string const& file)
         report_unloadable(slot, image_path);
         return;
     }
+    // Its file goes with the sink's folder: the image keeps its bytes.
+    if (unpacked)
+        image.attr("pack")();
     texture.attr("setType")("Image");
     texture.attr("setImage")(image);
     if (slot.use_alpha)

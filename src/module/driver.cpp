@@ -123,6 +123,8 @@ void readmqo(std::string const& path)
     {
         HostSink sink(document_folder_of(path));
         sink.set_extended(&extended);
+        if (!unpacked.empty())
+            sink.set_archive(source.begin(), source.end());
         read = read_document(scan, sink, extended);
     }
     if (!read) {

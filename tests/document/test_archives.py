@@ -3,6 +3,7 @@ of memory and converts as the document itself does; an archive that cannot
 be read ends with one clear line and the header failure."""
 
 import io
+import os
 import shutil
 import struct
 import zipfile
@@ -62,6 +63,21 @@ def test_the_document_member_converts_as_the_document_does(members, compression,
     out = convert(str(path))
     assert TIMEIT.search(out) and b"Stopped" not in out and b"Unable" not in out
     assert snapshot_memory() == expected and expected["objects"] and expected["textures"]
+
+
+@pytest.mark.parametrize("member", ["lantern.png", "maps\\Lantern.PNG"])
+def test_a_texture_inside_the_archive_is_taken_from_it(member, tmp_path, convert, host):
+    """Looked for there first (by its path, else its file name); the host
+    keeps the image's bytes, and nothing unpacked stays on disk."""
+    png = (ROOT / "samples" / "lantern.png").read_bytes()
+    path = tmp_path / "lantern.mqoz"
+    path.write_bytes(zipped([("lantern.mqo", SAMPLE), (member, png)]))
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    out = convert(str(path))
+    assert b"Unable" not in out and b"Stopped" not in out
+    images = host.Image.Get()
+    assert images and all(image.packed == png for image in images)
+    assert not any(os.path.exists(image.filename) for image in images)
 
 
 GOOD = zipped([("lantern.mqo", SAMPLE)], zipfile.ZIP_STORED)

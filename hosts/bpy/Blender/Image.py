@@ -15,6 +15,10 @@ class Image:
     def getFilename(self):
         return self.filename
 
+    def pack(self):
+        """Keeps the image's bytes in the .blend file, whatever becomes of its file."""
+        self.image.pack()
+
 
 def Load(filename):
     """Loads the image file at `filename` (str or bytes); IOError when it is not a readable image."""

@@ -11,8 +11,15 @@ class Image:
         self.name = name
         self.filename = filename
 
+    packed = None  # the file's bytes, once packed
+
     def getFilename(self):
         return self.filename
+
+    def pack(self):
+        """Keeps the image file's bytes, whatever becomes of the file."""
+        with open(self.filename, "rb") as f:
+            self.packed = f.read()
 
     def __repr__(self):
         return "[Image %r]" % (self.name,)
