@@ -80,6 +80,7 @@ private:
     bool unpack_image(std::string const& file, std::string& found);
     void projection_type(std::uint32_t type);
     void projection_angle(double x, double y, double z);
+    void place_projection();
 
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);
     void display_setting(ObjectAttribute attribute, attribute_value const& value);
@@ -137,6 +138,16 @@ private:
     ExtendedSwitch* extended_ = nullptr;
     bool code_page_set_ = false;
     Display display_;
+    // Where the material's projection lies ("proj_pos", "proj_scale",
+    // "proj_angle"), once extended reading placed it.
+    struct Projection
+    {
+        double position[3] = {0.0, 0.0, 0.0};
+        double scale[3] = {1.0, 1.0, 1.0};
+        double angle[3] = {0.0, 0.0, 0.0};
+        bool placed = false;
+    };
+    Projection projection_;
     std::unordered_map<std::int32_t, std::int32_t> mesh_slots_;  // document material, mesh slot
     MeshCounts counts_;   // the object being read, for the modifiers' budget
     VertexUses uses_;

@@ -13,6 +13,7 @@
 #include <boost/python/tuple.hpp>
 #include <boost/variant/get.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -131,6 +132,7 @@ void HostSink::code_page(std::string_view page)
 
 void HostSink::begin_material(std::string_view name)
 {
+    projection_ = Projection();
     material_ = host::blender("Material").attr("New")(host::bytes(name));
 }
 
@@ -209,8 +211,16 @@ void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size
         material_.attr("setRGBCol")(python::make_tuple(values[0], values[1], values[2]));
         if (count >= 4)
             material_.attr("setAlpha")(values[3]);
+    } else if ((tag == proj_pos_tag || tag == proj_scale_tag) && count == 3 && extended_ && extended_->on()) {
+        std::copy(values, values + 3, tag == proj_pos_tag ? projection_.position : projection_.scale);
+        projection_.placed = true;
+        place_projection();
     } else if (tag == proj_angle_tag && count == 3) {
-        projection_angle(values[0], values[1], values[2]);
+        std::copy(values, values + 3, projection_.angle);
+        if (projection_.placed)
+            place_projection();
+        else
+            projection_angle(values[0], values[1], values[2]);
     } else if (tag == spc_col_tag && count == 3) {
         // The ambient and emission colours have no place in the host's
         // material, where both are amounts of the material's own colour.
@@ -327,6 +337,8 @@ void HostSink::projection_type(std::uint32_t type)
         slot.attr("object") = empty;
         slot.attr("mapping") = type == 1 ? 0u : type;
     }
+    if (projection_.placed)
+        place_projection();
 }
 
 // "proj_angle": rotates the Empty of the latest "proj_type", if any.
@@ -344,6 +356,46 @@ void HostSink::projection_angle(double x, double y, double z)
     HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(x, z, y));
     HostObject const rotation = euler.attr("toMatrix")().attr("resize4x4")();
     empty.attr("setMatrix")(rotation);
+}
+
+// In extended reading, the Empty takes the projection's place as well as
+// its turn: its unit square holds the image once, centred on "proj_pos",
+// across twice "proj_scale" in the document's axes (the texture
+// coordinates Metasequoia gives a planar projection), turned by
+// "proj_angle" as the Empty of the plain rules is.
+void HostSink::place_projection()
+{
+    HostObject& empty = projection_empty();
+    if (!empty)
+        return;
+    if (!host::in_current_scene(empty)) {
+        empty = HostObject();
+        return;
+    }
+    double factor = 1.0;
+    if (host::registry_record().has_key("Scale"))
+        factor = python::extract<double>(host::registry_record()["Scale"]);
+    Projection const& p = projection_;
+    double size[3];
+    for (int i = 0; i < 3; ++i) {
+        // A vanishing or unreadable scale would leave no inverse.
+        size[i] = 2.0 * p.scale[i] * factor;
+        if (!std::isfinite(size[i]) || size[i] == 0.0)
+            size[i] = 1.0;
+    }
+    HostObject const mathutils = host::blender("Mathutils");
+    auto const row = [](double a, double b, double c, double d) { return python::make_tuple(a, b, c, d); };
+    HostObject const centre = mathutils.attr("TranslationMatrix")(mathutils.attr("Vector")(-0.5, -0.5, 0.0));
+    HostObject const sized = mathutils.attr("Matrix")(row(size[0], 0, 0, 0), row(0, size[1], 0, 0),
+                                                      row(0, 0, size[2], 0), row(0, 0, 0, 1));
+    // The document's axes (x, y, z) are the host's (x, -z, y).
+    HostObject const axes = mathutils.attr("Matrix")(row(1, 0, 0, 0), row(0, 0, 1, 0), row(0, -1, 0, 0),
+                                                     row(0, 0, 0, 1));
+    HostObject const euler = mathutils.attr("Euler")(python::make_tuple(p.angle[0], p.angle[2], p.angle[1]));
+    HostObject const turned = euler.attr("toMatrix")().attr("resize4x4")();
+    HostObject const moved = mathutils.attr("TranslationMatrix")(
+        mathutils.attr("Vector")(p.position[0] * factor, -p.position[2] * factor, p.position[1] * factor));
+    empty.attr("setMatrix")(centre * sized * axes * turned * moved);
 }
 
 }  // namespace MQO

@@ -332,7 +332,9 @@ bsdf = [n for n in material.node_tree.nodes if n.type == "BSDF_PRINCIPLED"][0]
 found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].default_value, 3),
                   [round(c, 3) for c in material.specular_color], mix.blend_type,
                   [l.from_node.type for l in mix.inputs[1].links],
-                  [l.from_node.type for l in mix.inputs[2].links]]
+                  [l.from_node.type for l in mix.inputs[2].links],
+                  # A mesh without corner colours multiplies by white, not by a missing (black) layer.
+                  [round(c, 3) for c in bpy.data.objects["o"].data.color_attributes["Col"].data[0].color_srgb]]
 # Materials alike but for their colours: each keeps its own, and nothing
 # else is left among the file's materials.
 fresh()
@@ -368,7 +370,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "guessed.mqo").write_bytes(named)
     (tmp_path / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
     (tmp_path / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
-                                        'tex("textures/wood.png")\n}\n' + obj("o"))
+                                        'tex("textures/wood.png")\n}\n'
+                                        + obj("o", (), TRIANGLE.replace("V(0 1 2)", "V(0 1 2) M(0)")))
     (tmp_path / "display.mqo").write_text(display_settings())
     (tmp_path / "alike.mqo").write_text(HEAD + 'Material 6 {\n\t"a" col(1 0 0 0.5)\n\t"b" col(0 1 0 0.5)\n'
                                         '\t"c" col(0 0 1 0.25)\n\t"d" col(1 1 0 1) emi(0.5)\n'
@@ -398,7 +401,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["curved"] == [[["SUBSURF", 1, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
     assert found["code_page"] == [["\u00b1", None], ["\uff82\uff71", None]]
-    assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"]]
+    assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"], [1, 1, 1, 1]]
     black = [0.0, 0.0, 0.0] if found["blender"] < [4, 0] else [1.0, 1.0, 1.0]  # the default, where nothing glows
     assert found["alike"] == [["a", [1, 0, 0], 0.5, black], ["b", [0, 1, 0], 0.5, black],
                               ["c", [0, 0, 1], 0.25, black], ["d", [1, 1, 0], 1, [1, 1, 0]],

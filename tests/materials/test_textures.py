@@ -154,6 +154,26 @@ class TestProjection:
         assert second.matrix == M.Euler((10, 30, 20)).toMatrix().resize4x4()
 
 
+@pytest.mark.parametrize("extended", [True, False])
+def test_extended_reading_places_a_planar_projection_as_metasequoia_does(extended, document, convert, host):
+    """Texture coordinates through the Empty are the ones Metasequoia gives
+    the corners for proj_pos(10 20 0) proj_scale(50 25 1); the plain rules
+    only turn the Empty."""
+    host.Registry.SetKey("Mivka", {"Extended": extended})
+    corners = [(-40, 45, 7), (60, 45, 7), (60, -5, 7), (-40, -5, 7)]
+    uv = [((x - 10) / 100 + 0.5, -(y - 20) / 50 + 0.5) for x, y, _ in corners]
+    body = "\tvertex 4 {\n%s\t}\n\tface 1 {\n\t\t4 V(0 1 2 3) M(0) UV(%s)\n\t}\n" % (
+        "".join("\t\t%d %d %d\n" % c for c in corners), " ".join("%g %g" % p for p in uv))
+    convert(document(HEAD + 'Material 1 {\n\t"m" proj_type(1) proj_pos(10 20 0) proj_scale(50 25 1) '
+                     'proj_angle(0 0 0)\n}\nObject "o" {\n' + body + "}\n"))
+    (empty,) = [o for o in host.Object.Get() if o.type == "Empty"]
+    (obj,) = [o for o in host.Scene.getCurrent().objects if o.type == "Mesh"]
+    face = obj.getData(0, 1).faces[0]
+    through = [tuple(round(c, 6) for c in (v.co * obj.matrix * empty.matrix.inverted()))[:2] for v in face.v]
+    assert (through == [tuple(round(c, 6) for c in p) for p in face.uv]) == extended
+    assert extended or empty.matrix == host.Mathutils.Euler((0, 0, 0)).toMatrix().resize4x4()
+
+
 def test_proj_angle_before_any_proj_type_does_nothing(tmp_path):
     # A fresh interpreter: the Empty of earlier conversions is kept for the
     # life of the module.

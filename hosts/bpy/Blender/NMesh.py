@@ -294,6 +294,10 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
     if uv is not None and len(kept_lengths):
         layer = mesh.uv_layers.new(name="UVMap")
         layer.data.foreach_set("uv", uv.reshape(-1, 2)[loops].ravel())
+    if colours is None and len(kept_lengths) and any(m._tints for m in materials):
+        # Corners without colours are white, as in Metasequoia: a material
+        # that multiplies by them must not find them missing (black).
+        colours = numpy.full((len(corners), 4), 255, dtype=numpy.uint8)
     if colours is not None and len(kept_lengths):
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
         unit = colours.reshape(-1, 4)[loops].ravel().astype(numpy.float32) / numpy.float32(255.0)
