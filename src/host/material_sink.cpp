@@ -341,21 +341,37 @@ void HostSink::projection_type(std::uint32_t type)
         place_projection();
 }
 
-// "proj_angle": rotates the Empty of the latest "proj_type", if any.
-void HostSink::projection_angle(double x, double y, double z)
+namespace {
+
+// The Empty of the latest "proj_type", when there is one still in the
+// scene. One that left it (deleted, or a new scene since) is forgotten, not
+// moved behind the user's back.
+HostObject* live_projection_empty()
 {
     HostObject& empty = projection_empty();
     if (!empty)
-        return;
-    // An Empty that left the scene (deleted, or a new scene since) is
-    // forgotten, not rotated behind the user's back.
+        return nullptr;
     if (!host::in_current_scene(empty)) {
         empty = HostObject();
-        return;
+        return nullptr;
     }
+    return &empty;
+}
+
+// "proj_angle" as a 4x4 rotation, the document's Y and Z swapped.
+HostObject projection_turn(double x, double y, double z)
+{
     HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(x, z, y));
-    HostObject const rotation = euler.attr("toMatrix")().attr("resize4x4")();
-    empty.attr("setMatrix")(rotation);
+    return euler.attr("toMatrix")().attr("resize4x4")();
+}
+
+}  // namespace
+
+// "proj_angle": rotates the Empty of the latest "proj_type", if any.
+void HostSink::projection_angle(double x, double y, double z)
+{
+    if (HostObject* const empty = live_projection_empty())
+        empty->attr("setMatrix")(projection_turn(x, y, z));
 }
 
 // In extended reading, the Empty takes the projection's place as well as
@@ -365,13 +381,9 @@ void HostSink::projection_angle(double x, double y, double z)
 // "proj_angle" as the Empty of the plain rules is.
 void HostSink::place_projection()
 {
-    HostObject& empty = projection_empty();
+    HostObject* const empty = live_projection_empty();
     if (!empty)
         return;
-    if (!host::in_current_scene(empty)) {
-        empty = HostObject();
-        return;
-    }
     double factor = 1.0;
     if (host::registry_record().has_key("Scale"))
         factor = python::extract<double>(host::registry_record()["Scale"]);
@@ -391,11 +403,10 @@ void HostSink::place_projection()
     // The document's axes (x, y, z) are the host's (x, -z, y).
     HostObject const axes = mathutils.attr("Matrix")(row(1, 0, 0, 0), row(0, 0, 1, 0), row(0, -1, 0, 0),
                                                      row(0, 0, 0, 1));
-    HostObject const euler = mathutils.attr("Euler")(python::make_tuple(p.angle[0], p.angle[2], p.angle[1]));
-    HostObject const turned = euler.attr("toMatrix")().attr("resize4x4")();
+    HostObject const turned = projection_turn(p.angle[0], p.angle[1], p.angle[2]);
     HostObject const moved = mathutils.attr("TranslationMatrix")(
         mathutils.attr("Vector")(p.position[0] * factor, -p.position[2] * factor, p.position[1] * factor));
-    empty.attr("setMatrix")(centre * sized * axes * turned * moved);
+    empty->attr("setMatrix")(centre * sized * axes * turned * moved);
 }
 
 }  // namespace MQO
