@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -146,10 +147,11 @@ TEST_F(DocumentSourceTest, EveryMappedDocumentSurvivesItsFileShrinking)
 }
 
 // A SIGBUS that a process sends is no fault of a mapped read: it ends the
-// process as it would without a document mapped.
+// process as it would without a document mapped (by the signal, or by the
+// abort of a handler that was there before, such as a sanitizer's).
 TEST_F(DocumentSourceTest, ASentBusErrorIsNotSwallowed)
 {
     MQO::DocumentSource const source = MQO::DocumentSource::open(write("doc.mqo", "abc"));
     ASSERT_TRUE(source.valid());
-    EXPECT_EXIT(::kill(::getpid(), SIGBUS), ::testing::KilledBySignal(SIGBUS), "");
+    EXPECT_EXIT(::kill(::getpid(), SIGBUS), [](int status) { return WIFSIGNALED(status); }, "");
 }
