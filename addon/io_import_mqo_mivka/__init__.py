@@ -57,23 +57,43 @@ def _convert(Blender, Mivka, path):
         reports.append(text)
         return draw(fraction, text)
 
-    sys.stdout.flush()
-    saved = os.dup(1)
+    _flush()
+    try:
+        saved = os.dup(1)
+    except OSError:  # no standard output at all: nothing of the console to keep
+        saved = None
     with tempfile.TemporaryFile() as console:
-        os.dup2(console.fileno(), 1)
+        if saved is not None:
+            os.dup2(console.fileno(), 1)
         Blender.Window.DrawProgressBar = watched
         try:
             Mivka.readmqo(os.fsencode(path))
         finally:
             Blender.Window.DrawProgressBar = draw
             Blender.finish()  # what a conversion that raised left waiting
-            sys.stdout.flush()
-            os.dup2(saved, 1)
-            os.close(saved)
-            console.seek(0)
-            text = console.read()
-            os.write(1, text)
+            _flush()
+            text = b""
+            if saved is not None:
+                os.dup2(saved, 1)
+                os.close(saved)
+                console.seek(0)
+                text = console.read()
+                _forward(text)
     return _outcome(path, reports, text)
+
+
+def _flush():
+    if sys.stdout is not None:
+        sys.stdout.flush()
+
+
+def _forward(text):
+    """The console on to Blender's own output, whatever becomes of it."""
+    try:
+        while text:
+            text = text[os.write(1, text):]
+    except OSError:
+        pass
 
 
 def _line_after(text, opening):
