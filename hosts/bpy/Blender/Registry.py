@@ -28,17 +28,25 @@ def GetKey(name, cached=False):
     return copy.deepcopy(record) if isinstance(record, dict) else None
 
 
+def _write(records):
+    """The records written whole, then put in place in one step: a Blender
+    reading them meanwhile (a batch runs several) never sees half a file."""
+    path = _path()
+    partial = "%s.%d.partial" % (path, os.getpid())
+    with open(partial, "w", encoding="utf-8") as f:
+        json.dump(records, f, indent=1)
+    os.replace(partial, path)
+
+
 def SetKey(name, record, cached=False):
     if not isinstance(record, dict):
         raise TypeError("Registry.SetKey: expected a dictionary")
     records = _records()
     records[name] = record
-    with open(_path(), "w", encoding="utf-8") as f:
-        json.dump(records, f, indent=1)
+    _write(records)
 
 
 def RemoveKey(name):
     records = _records()
     if records.pop(name, None) is not None:
-        with open(_path(), "w", encoding="utf-8") as f:
-            json.dump(records, f, indent=1)
+        _write(records)
