@@ -2,6 +2,8 @@
 
 #include "host/fast_call.hpp"
 
+#include <boost/python/extract.hpp>
+
 namespace MQO {
 namespace host {
 
@@ -103,6 +105,14 @@ python::dict registry_record()
     if (record.is_none())
         return python::dict();
     return python::dict(record);
+}
+
+double registry_scale()
+{
+    // Asked for, then read again to be used: two reads of the record.
+    if (!registry_record().has_key("Scale"))
+        return 1.0;
+    return python::extract<double>(registry_record()["Scale"]);
 }
 
 }  // namespace host

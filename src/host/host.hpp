@@ -48,6 +48,11 @@ bool registry_flag(const char* key);
 // the record answers None, which reads as an empty record.
 boost::python::dict registry_record();
 
+// The scale factor of vertex positions and translations: the registry
+// record's "Scale" (the record is read twice: asked, then read), 1 when it
+// holds none.
+double registry_scale();
+
 }  // namespace host
 }  // namespace MQO
 

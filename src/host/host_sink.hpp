@@ -92,7 +92,7 @@ private:
     void add_subdivision(std::uint32_t levels);
     void add_weights(std::size_t vertices);
     bool mirrored() const { return (display_.mirror == 1 || display_.mirror == 2) && (display_.mirror_axis & 7u) != 0; }
-    bool joining() const { return display_.mirror == 2 && (display_.mirror_axis & 7u) != 0; }
+    bool joining() const { return display_.mirror == 2 && mirrored(); }
     void remember_face(FaceView const& line);
     void join_mirror_halves();
     void add_host_vertex(double x, double y, double z, bool for_faces);

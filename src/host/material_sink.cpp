@@ -384,9 +384,7 @@ void HostSink::place_projection()
     HostObject* const empty = live_projection_empty();
     if (!empty)
         return;
-    double factor = 1.0;
-    if (host::registry_record().has_key("Scale"))
-        factor = python::extract<double>(host::registry_record()["Scale"]);
+    double const factor = host::registry_scale();
     Projection const& p = projection_;
     double size[3];
     for (int i = 0; i < 3; ++i) {

@@ -40,9 +40,7 @@ void raise_beyond_list()
 void HostSink::begin_objects()
 {
     budget_ = ModifierBudget();
-    scale_ = 1.0;
-    if (host::registry_record().has_key("Scale"))
-        scale_ = python::extract<double>(host::registry_record()["Scale"]);
+    scale_ = host::registry_scale();
 }
 
 void HostSink::begin_object(std::string_view name)
@@ -331,7 +329,9 @@ std::size_t HostSink::vertex_count()
 
 void HostSink::begin_faces()
 {
-    uses_.reset(vertex_count());
+    // What subdividing costs around busy vertices: counted only where the
+    // object is subdivided.
+    uses_.reset(display_.patch != 0 ? vertex_count() : 0);
     if (put_buffers_)
         return;
     face_class_ = host::blender("NMesh").attr("Face");
