@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <unordered_map>
 
 namespace MQO {
 
@@ -162,38 +163,51 @@ std::string file_name_of(std::string const& path)
 
 }  // namespace
 
-bool unpack_member(const char* begin, const char* end, std::string const& wanted, std::vector<char>& bytes,
-                   std::string& file)
+struct ArchiveMembers::Listed
+{
+    Archive archive;
+    std::size_t limit = 0;
+    std::unordered_map<std::string, zip_uint64_t> by_path;  // the first of each path
+    std::unordered_map<std::string, zip_uint64_t> by_name;  // the first of each file name
+};
+
+ArchiveMembers::ArchiveMembers(const char* begin, const char* end) : listed_(new Listed)
 {
     std::string why;
-    Archive const archive = open_archive(begin, end, why);
-    if (archive == nullptr)
-        return false;
-    std::string const path = comparable(wanted);
-    std::string const name = file_name_of(path);
-    if (name.empty())
-        return false;
-    zip_int64_t found = -1;
-    zip_int64_t const members = zip_get_num_entries(archive.get(), 0);
+    listed_->archive = open_archive(begin, end, why);
+    listed_->limit = unpack_limit(static_cast<std::size_t>(end - begin));
+    if (listed_->archive == nullptr)
+        return;
+    zip_int64_t const members = zip_get_num_entries(listed_->archive.get(), 0);
     for (zip_int64_t index = 0; index < members; ++index) {
-        const char* raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+        const char* raw = zip_get_name(listed_->archive.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
         if (raw == nullptr)
             continue;
         std::string const member = comparable(raw);
-        if (member == path) {
-            found = index;
-            break;
-        }
-        if (found < 0 && file_name_of(member) == name)
-            found = index;
+        listed_->by_path.emplace(member, static_cast<zip_uint64_t>(index));
+        listed_->by_name.emplace(file_name_of(member), static_cast<zip_uint64_t>(index));
     }
-    if (found < 0)
+}
+
+ArchiveMembers::~ArchiveMembers() = default;
+
+bool ArchiveMembers::unpack(std::string const& wanted, std::vector<char>& bytes, std::string& file) const
+{
+    std::string const path = comparable(wanted);
+    std::string const name = file_name_of(path);
+    if (listed_->archive == nullptr || name.empty())
         return false;
-    std::string raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(found), ZIP_FL_ENC_RAW);
+    auto found = listed_->by_path.find(path);
+    if (found == listed_->by_path.end()) {
+        found = listed_->by_name.find(name);
+        if (found == listed_->by_name.end())
+            return false;
+    }
+    std::string raw = zip_get_name(listed_->archive.get(), found->second, ZIP_FL_ENC_RAW);
     std::replace(raw.begin(), raw.end(), '\\', '/');
     file = file_name_of(raw);
-    return read_member(archive.get(), static_cast<zip_uint64_t>(found),
-                       unpack_limit(static_cast<std::size_t>(end - begin)), bytes, why, {});
+    std::string why;
+    return read_member(listed_->archive.get(), found->second, listed_->limit, bytes, why, {});
 }
 
 }  // namespace MQO

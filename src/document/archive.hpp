@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,27 @@ std::size_t unpack_limit(std::size_t archive_bytes);
 bool unpack_document(const char* begin, const char* end, std::vector<char>& document, std::string& why,
                      std::function<void(double)> const& progress = {});
 
-// The unpacked bytes of the member that a document's file text names: the
-// member of that path (any case, either slash), else the first whose file
-// name is the text's, at most unpack_limit bytes. `file` is the name it
-// has in the archive, without folders. False when there is none.
-bool unpack_member(const char* begin, const char* end, std::string const& wanted, std::vector<char>& bytes,
-                   std::string& file);
+// The members of an archive by path and by file name, listed once; the
+// bytes must outlive it.
+class ArchiveMembers
+{
+public:
+    ArchiveMembers(const char* begin, const char* end);
+    ~ArchiveMembers();
+    ArchiveMembers(ArchiveMembers const&) = delete;
+    ArchiveMembers& operator=(ArchiveMembers const&) = delete;
+
+    // The unpacked bytes of the member that a document's file text names:
+    // the member of that path (any case, either slash), else the first
+    // whose file name is the text's, at most unpack_limit bytes. `file` is
+    // the name it has in the archive, without folders. False when there is
+    // none, or the bytes are no readable archive.
+    bool unpack(std::string const& wanted, std::vector<char>& bytes, std::string& file) const;
+
+private:
+    struct Listed;
+    std::unique_ptr<Listed> listed_;
+};
 
 }  // namespace MQO
 

@@ -4,12 +4,14 @@
 #ifndef MIVKA_HOST_HOST_SINK_HPP
 #define MIVKA_HOST_HOST_SINK_HPP
 
+#include "document/archive.hpp"
 #include "document/foreign.hpp"
 #include "document/sink.hpp"
 #include "host/host.hpp"
 #include "host/modifier_budget.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -166,7 +168,9 @@ private:
     std::string document_folder_;
     const char* archive_begin_ = nullptr;
     const char* archive_end_ = nullptr;
+    std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture
     std::string unpacked_folder_;  // textures unpacked from the archive, removed with the sink
+    std::unordered_map<std::string, std::string> unpacked_;  // file text, the file unpacked for it
     std::size_t material_count_ = 0;
     HostObject put_buffers_;  // the mesh's putBuffers, when its host offers it
     Gathered gathered_;

@@ -265,9 +265,17 @@ bool HostSink::unpack_image(std::string const& file, std::string& found)
 {
     if (archive_begin_ == nullptr)
         return false;
+    // A texture that several materials use is unpacked once.
+    auto const known = unpacked_.find(file);
+    if (known != unpacked_.end()) {
+        found = known->second;
+        return true;
+    }
+    if (!archive_members_)
+        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
     std::vector<char> bytes;
     std::string name;
-    if (!unpack_member(archive_begin_, archive_end_, file, bytes, name) || name.empty() ||
+    if (!archive_members_->unpack(file, bytes, name) || name.empty() ||
         name.find('\0') != std::string::npos || name == "." || name == "..")
         return false;
     if (unpacked_folder_.empty()) {
@@ -278,12 +286,21 @@ bool HostSink::unpack_image(std::string const& file, std::string& found)
             return false;
         unpacked_folder_ = folder.string();
     }
-    std::string const path = unpacked_folder_ + "/" + name;
+    // Each in a folder of its own: members of one file name in different
+    // folders stay apart (the host takes an image of a known path for the
+    // one it already has).
+    std::string const folder = unpacked_folder_ + "/" + std::to_string(unpacked_.size());
+    boost::system::error_code error;
+    boost::filesystem::create_directory(folder, error);
+    if (error)
+        return false;
+    std::string const path = folder + "/" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     out.close();
     if (!out)
         return false;
+    unpacked_.emplace(file, path);
     found = path;
     return true;
 }

@@ -201,6 +201,32 @@ def test_an_archive_converts_as_its_document(tmp_path, capfd):
     assert (tmp_path / "lantern.mqoz.glb").read_bytes() == (tmp_path / "lantern.mqo.glb").read_bytes()
 
 
+TWO_TEXTURES = """
+import bpy, sys
+sys.path[:0] = [%r, %r, %r]
+import Blender, Mivka
+bpy.ops.wm.read_factory_settings(use_empty=True)
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(sys.argv[-1])
+print("SIZES", [[n.image.packed_file.size for n in bpy.data.materials[name].node_tree.nodes if n.type == "TEX_IMAGE"]
+                for name in "abc"])
+""" % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
+
+
+def test_textures_of_one_file_name_in_different_folders_of_an_archive_stay_apart(tmp_path):
+    png = (ROOT / "samples" / "lantern.png").read_bytes()
+    document = HEAD.replace("1.0", "1.1") + ('Material 3 {\n\t"a" tex("a/t.png")\n\t"b" tex("b/t.png")\n'
+                                             '\t"c" tex("a/t.png")\n}\n')
+    with zipfile.ZipFile(tmp_path / "two.mqoz", "w") as archive:
+        archive.writestr("two.mqo", document)
+        archive.writestr("a/t.png", png)
+        archive.writestr("b/t.png", png + b"other")
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr",
+                           TWO_TEXTURES, "--", str(tmp_path / "two.mqoz")], capture_output=True, timeout=300)
+    assert done.returncode == 0, done.stderr[-3000:]
+    assert b"SIZES [[%d], [%d], [%d]]" % (len(png), len(png) + 5, len(png)) in done.stdout
+
+
 ADD_ON = """
 import bpy, json, os, sys
 package, lantern, refused, part, out = sys.argv[sys.argv.index("--") + 1:]
