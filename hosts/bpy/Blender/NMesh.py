@@ -116,6 +116,15 @@ class NMesh(MeshFlags, VertexGroups):
 MATERIAL_SLOTS = 32767
 
 
+def starts_of(counts):
+    """Where each of the runs of `counts` items starts, when they follow one another."""
+    import numpy
+
+    starts = numpy.zeros(len(counts), dtype=numpy.int64)
+    numpy.cumsum(counts[:-1], out=starts[1:])
+    return starts
+
+
 def polygons(corners, lengths):
     """Which faces Blender can hold as polygons, and with which corners.
 
@@ -129,8 +138,7 @@ def polygons(corners, lengths):
     import numpy
 
     count = len(lengths)
-    starts = numpy.zeros(count, dtype=numpy.int64)
-    numpy.cumsum(lengths[:-1], out=starts[1:])
+    starts = starts_of(lengths)
     face_of = numpy.repeat(numpy.arange(count), lengths)
     before = numpy.arange(len(corners)) - 1
     filled = lengths > 0
@@ -158,8 +166,9 @@ def cut_faces(cut, distinct, lengths, corners, vertices):
 
     from blender24.outlines import pieces
 
-    starts = numpy.zeros(len(lengths), dtype=numpy.int64)
-    numpy.cumsum(lengths[:-1], out=starts[1:])
+    if not len(cut):
+        return numpy.zeros(0, dtype=numpy.int64), []
+    starts = starts_of(lengths)
     positions = vertices.reshape(-1, 3)
     faces, loops = [], []
     for face in cut:
@@ -180,8 +189,7 @@ def part_repeated_faces(vertices, loop_vertices, counts):
 
     if not len(counts):
         return vertices, loop_vertices
-    starts = numpy.zeros(len(counts), dtype=numpy.int64)
-    numpy.cumsum(counts[:-1], out=starts[1:])
+    starts = starts_of(counts)
     ids = loop_vertices.astype(numpy.uint64)
     # Faces on the same vertices agree in this mix of their vertex numbers'
     # sums; those that agree are then compared vertex by vertex.
@@ -255,12 +263,10 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
     counts = numpy.concatenate([whole_lengths.astype(numpy.int64),
                                 numpy.array([len(p) for p in piece_loops], dtype=numpy.int64)])
     loops = numpy.concatenate([numpy.nonzero(distinct & numpy.repeat(kept, lengths))[0]] + piece_loops)
-    starts = numpy.zeros(len(counts), dtype=numpy.int64)
-    numpy.cumsum(counts[:-1], out=starts[1:])
+    starts = starts_of(counts)
     order = numpy.argsort(face_of, kind="stable")
     face_of, counts, starts = face_of[order], counts[order], starts[order]
-    kept_starts = numpy.zeros(len(counts), dtype=numpy.int64)
-    numpy.cumsum(counts[:-1], out=kept_starts[1:])
+    kept_starts = starts_of(counts)
     loops = loops[numpy.repeat(starts - kept_starts, counts) + numpy.arange(int(counts.sum()))]
     kept_lengths = counts.astype(numpy.int32)
     kept_starts = kept_starts.astype(numpy.int32)
