@@ -1,6 +1,7 @@
 """One description of a converted scene for both hosts, to compare them:
 mesh objects with their parents, every face as its material and its
-corners (world position, texture coordinates, colour) in order, and the
+corners (world position, texture coordinates, colour, and the normal in
+world axes where the document gives the corner one) in order, and the
 edges as pairs of vertex numbers (Blender's include those of the faces). A
 corner that repeats the one before it is left out (a quad with a doubled
 corner is a triangle), and so is a face left with fewer than three corners;
@@ -8,6 +9,7 @@ one still repeating a vertex stands as the polygons Blender holds for it."""
 
 import os
 
+from blender24.mathutils import turned_direction
 from blender24.names import decode_name
 from blender24.outlines import pieces
 
@@ -40,7 +42,9 @@ def snapshot_memory():
                     vertex = face.v[i]
                     uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
                     col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
-                    corners.append([list(vertex.co * matrix), uv, col])
+                    own = face.normals[i] if face.normals and any(face.normals[i]) else None
+                    normal = turned_direction(own, matrix) if own else None
+                    corners.append([list(vertex.co * matrix), uv, col, normal])
                 faces.append(_face(material, corners))
         index = {id(v): i for i, v in enumerate(mesh.verts)}
         edges = sorted(sorted((index[id(e.v1)], index[id(e.v2)])) for e in mesh.edges)
@@ -56,14 +60,20 @@ def snapshot_bpy():
     """The scene built in Blender."""
     import bpy
 
+    from Blender import versions
+
     objects = []
     for obj in bpy.context.scene.objects:
         if obj.type != "MESH":
             continue
         mesh = obj.data
         matrix = obj.matrix_world
+        # Normals first: working them out adds a layer to the corners, which
+        # moves the corners' other layers in memory.
+        normals = versions.corner_normals(mesh) if mesh.has_custom_normals else None
         uv = mesh.uv_layers.active.data if mesh.uv_layers.active else None
         colours = mesh.color_attributes.get("Col")
+        turn = matrix.to_3x3()
         faces = []
         for polygon in mesh.polygons:
             material = mesh.materials[polygon.material_index]["mivka_name"] if mesh.materials else None
@@ -72,7 +82,8 @@ def snapshot_bpy():
                 position = matrix @ mesh.vertices[mesh.loops[loop].vertex_index].co
                 corner_uv = list(uv[loop].uv) if uv is not None else None
                 corner_col = [round(c * 255) for c in colours.data[loop].color_srgb] if colours else None
-                corners.append([list(position), corner_uv, corner_col])
+                normal = list((turn @ type(position)(normals[loop])).normalized()) if normals else None
+                corners.append([list(position), corner_uv, corner_col, normal])
             faces.append(_face(material, corners))
         edges = sorted(sorted(e.vertices) for e in mesh.edges)
         objects.append({"name": obj.name, "parent": obj.parent.name if obj.parent else None,

@@ -1,6 +1,6 @@
 #include "assembly/face_chunk.hpp"
 
-#include "assembly/face.hpp"
+#include "document/face_line.hpp"
 #include "document/foreign.hpp"
 
 #include <boost/spirit/include/classic_assign_actor.hpp>
@@ -33,7 +33,7 @@ bool optional_part(scanner_t const& scan, const char* literal, ValueParserT cons
 
 }  // namespace
 
-bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
+bool parse_face_line(scanner_t const& scan, std::int32_t& count, FaceLine& face)
 {
     using namespace classic;
     auto const line_count = unsigned_value_parser().parse(scan);
@@ -43,10 +43,17 @@ bool parse_face_line(scanner_t const& scan, std::int32_t& count, Face& face)
     if (!corners || !ch_p(')').parse(scan))
         return false;
     count = static_cast<std::int32_t>(line_count.value());
-    face.vertex_indices = corners.value();
+    auto const take = [](auto const& list, auto& values) {
+        values.assign(list.values.begin(), list.values.begin() + list.count);
+    };
+    take(corners.value(), face.vertex_indices);
     optional_part(scan, "M(", signed_integer_parser(), face.material_number);
-    face.has_uv = optional_part(scan, "UV(", uv_list_parser(), face.uv_values);
-    face.has_colours = optional_part(scan, "COL(", index_list_parser(), face.colour_values);
+    bounded_list<float, 8> uv;
+    if ((face.has_uv = optional_part(scan, "UV(", uv_list_parser(), uv)))
+        take(uv, face.uv_values);
+    bounded_list<std::uint32_t, 4> colours;
+    if ((face.has_colours = optional_part(scan, "COL(", index_list_parser(), colours)))
+        take(colours, face.colour_values);
     return true;
 }
 
@@ -54,12 +61,12 @@ namespace {
 
 // Values up to a ")", each with its own whitespace skipping; false, with the
 // list as far as it came, when something else stands in the way.
-template <typename ElementT, typename T>
-bool read_list_to_close(scanner_t const& scan, ElementT const& element, std::vector<T>& values)
+template <typename ElementT, typename ListT>
+bool read_list_to_close(scanner_t const& scan, ElementT const& element, ListT& values)
 {
     // The value is taken by an action, not from the match: GCC 14 cannot
     // see that a failed match's value is never read.
-    T value{};
+    typename ListT::value_type value{};
     auto const take = element[classic::assign_a(value)];
     for (;;) {
         if (!take.parse(scan))
@@ -71,9 +78,8 @@ bool read_list_to_close(scanner_t const& scan, ElementT const& element, std::vec
 // A part of an extended face line holding a list of any length: its
 // literal, the values, ")". `present` tells whether the last such part was
 // read whole; on failure the scanner goes back to where the part began.
-template <typename ElementT, typename T>
-bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, std::vector<T>& values,
-               bool& present)
+template <typename ElementT, typename ListT>
+bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, ListT& values, bool& present)
 {
     return restore_on_failure(scan, [&] {
         if (!classic::str_p(literal).parse(scan))
@@ -83,10 +89,52 @@ bool list_part(scanner_t const& scan, const char* literal, ElementT const& eleme
     });
 }
 
+typedef boost::container::small_vector<float, 16> normal_part;
+
+// "N(" a flag per corner, then the normals: three values for every corner,
+// or for each corner whose flag is not 0. A corner whose flag is 0 keeps
+// the normal its shading gives (0 0 0 here). A part of any other length
+// gives no normals.
+void corner_normals(normal_part const& part, std::size_t corners, FaceLine& face)
+{
+    face.normal_values.clear();
+    if (part.size() < corners)
+        return;
+    std::size_t flagged = 0;
+    for (std::size_t i = 0; i < corners; ++i)
+        flagged += part[i] != 0.0f;
+    bool const every = part.size() == 4 * corners;
+    if (!every && part.size() != corners + 3 * flagged)
+        return;
+    float const* next = part.data() + corners;
+    for (std::size_t i = 0; i < corners; ++i) {
+        bool const given = part[i] != 0.0f;
+        for (std::size_t k = 0; k < 3; ++k)
+            face.normal_values.push_back(given ? next[k] : 0.0f);
+        if (given || every)
+            next += 3;
+    }
+}
+
+// The parts of an extended face line after its corners: "M(", "UV(",
+// "COL(" and "N(" in any order; others ("UID(...)", "CRS(...)") are
+// skipped. The normals are read for `corners` corners.
+void extended_parts(scanner_t const& scan, std::size_t corners, FaceLine& face)
+{
+    normal_part normals;
+    bool has_normals = false;
+    while (optional_part(scan, "M(", signed_integer_parser(), face.material_number) ||
+           list_part(scan, "UV(", single_real_parser(), face.uv_values, face.has_uv) ||
+           list_part(scan, "COL(", unsigned_value_parser(), face.colour_values, face.has_colours) ||
+           list_part(scan, "N(", single_real_parser(), normals, has_normals) || skip_foreign_call(scan))
+        continue;
+    if (has_normals)
+        corner_normals(normals, corners, face);
+}
+
 // A face line of an extended document: the count, "V(" any number of
-// corners ")", then "M(", "UV(" and "COL(" in any order, and other parts
-// ("UID(...)", "N(...)", "CRS(...)") skipped.
-bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, Polygon& face)
+// corners ")", then its parts in any order.
+bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, FaceLine& face)
 {
     using namespace classic;
     auto const line_count = unsigned_value_parser().parse(scan);
@@ -94,28 +142,8 @@ bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, Polygon& fac
         !read_list_to_close(scan, unsigned_value_parser(), face.vertex_indices) || face.vertex_indices.empty())
         return false;
     count = static_cast<std::int32_t>(line_count.value());
-    while (optional_part(scan, "M(", signed_integer_parser(), face.material_number) ||
-           list_part(scan, "UV(", single_real_parser(), face.uv_values, face.has_uv) ||
-           list_part(scan, "COL(", unsigned_value_parser(), face.colour_values, face.has_colours) ||
-           skip_foreign_call(scan))
-        continue;
+    extended_parts(scan, std::size_t(count), face);
     return true;
-}
-
-// The same face as a line of at most four corners.
-Face four_corner_face(Polygon const& line)
-{
-    Face face;
-    for (std::size_t i = 0; i < line.vertex_indices.size() && i < 4; ++i)
-        face.vertex_indices.values[face.vertex_indices.count++] = line.vertex_indices[i];
-    face.has_uv = line.has_uv && line.uv_values.size() <= 8;
-    for (std::size_t i = 0; face.has_uv && i < line.uv_values.size(); ++i)
-        face.uv_values.values[face.uv_values.count++] = line.uv_values[i];
-    face.has_colours = line.has_colours && line.colour_values.size() <= 4;
-    for (std::size_t i = 0; face.has_colours && i < line.colour_values.size(); ++i)
-        face.colour_values.values[face.colour_values.count++] = line.colour_values[i];
-    face.material_number = line.material_number;
-    return face;
 }
 
 }  // namespace
@@ -134,7 +162,7 @@ bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch&
         skip_whitespace(scan);
         if (scan.first == scan.last)
             break;
-        Face line;
+        FaceLine line;
         std::int32_t count = 0;
         iterator_t const line_start = scan.first;
         bool polygon_line = extended.known_on();
@@ -144,28 +172,18 @@ bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch&
             if (*line_start < '0' || *line_start > '9' || !extended.on())
                 break;
             scan.first = line_start;
+            line = FaceLine();
             polygon_line = true;
         }
         if (polygon_line) {
-            Polygon polygon;
-            if (!parse_polygon_line(scan, count, polygon))
+            if (!parse_polygon_line(scan, count, line))
                 break;
-            if (count < 2 || std::size_t(count) > polygon.vertex_indices.size())
-                continue;
-            if (count > 4) {
-                std::size_t const corners = std::size_t(count);
-                sink.polygon(polygon, corners);
-                some_uv = some_uv || polygon.uv_for(corners);
-                some_colours = some_colours || polygon.colours_for(corners);
-                continue;
-            }
-            line = four_corner_face(polygon);
         } else if (foreign_call_at(scan) && extended.on()) {
-            // Parts after the known ones ("UID(...)", ...).
-            while (skip_foreign_call(scan))
-                continue;
+            // Parts after the known ones ("N(...)", "UID(...)", ...).
+            extended_parts(scan, std::size_t(count), line);
         }
-        if (count < 2 || count > 4 || std::size_t(count) > line.vertex_indices.count)
+        std::size_t const most = polygon_line ? line.vertex_indices.size() : 4;
+        if (count < 2 || std::size_t(count) > most || std::size_t(count) > line.vertex_indices.size())
             continue;
         std::size_t const corners = std::size_t(count);
         if (corners == 2) {

@@ -3,7 +3,7 @@
 #ifndef MIVKA_ASSEMBLY_RECORDING_SINK_HPP
 #define MIVKA_ASSEMBLY_RECORDING_SINK_HPP
 
-#include "assembly/face.hpp"
+#include "document/face_line.hpp"
 #include "document/sink.hpp"
 
 #include <array>
@@ -22,7 +22,7 @@ struct RecordedMaterial
 
 struct RecordedFace
 {
-    Face line;
+    FaceLine line;
     std::size_t corners;
 };
 
@@ -33,7 +33,6 @@ struct RecordedObject
     std::vector<std::array<float, 3> > vertices;  // in the document's axes
     std::vector<std::pair<std::uint32_t, double> > weights;
     std::vector<RecordedFace> faces;
-    std::vector<Polygon> polygons;
     std::vector<std::pair<std::uint32_t, std::uint32_t> > edges;
     bool some_uv = false;
     bool some_colours = false;
@@ -85,15 +84,14 @@ public:
     }
     std::size_t vertex_count() override { return objects.back().vertices.size(); }
     void begin_faces() override {}
-    void face(Face const& line, std::size_t corners) override { objects.back().faces.push_back({line, corners}); }
-    void polygon(Polygon const& line, std::size_t) override { objects.back().polygons.push_back(line); }
+    void face(FaceLine const& line, std::size_t corners) override { objects.back().faces.push_back({line, corners}); }
     void edge(std::uint32_t first, std::uint32_t second) override { objects.back().edges.emplace_back(first, second); }
     void end_faces(bool some_uv, bool some_colours) override
     {
         objects.back().some_uv = some_uv;
         objects.back().some_colours = some_colours;
     }
-    std::size_t face_count() override { return objects.back().faces.size() + objects.back().polygons.size(); }
+    std::size_t face_count() override { return objects.back().faces.size(); }
     void end_object() override { objects.back().complete = true; }
 
     void place(std::size_t object, std::ptrdiff_t parent, bool degenerate_scale) override

@@ -14,8 +14,7 @@
 
 namespace MQO {
 
-struct Face;
-struct Polygon;
+struct FaceLine;
 
 // A material attribute's tag: the value class (bits 0x10, 0x20, 0x40, 0x80:
 // integer, real, text, vector) and the index within the class.
@@ -110,10 +109,9 @@ public:
     // them (the number is not checked against the vertices).
     virtual void vertex_weight(std::uint32_t vertex, double weight) = 0;
     virtual void begin_faces() = 0;
-    // A face line of `corners` (3 or 4) corners, all of them listed.
-    virtual void face(Face const& line, std::size_t corners) = 0;
-    // A face line of an extended document with more than four corners.
-    virtual void polygon(Polygon const& line, std::size_t corners) = 0;
+    // A face line of its first `corners` corners (3 or more; more than 4
+    // only in extended reading).
+    virtual void face(FaceLine const& line, std::size_t corners) = 0;
     virtual void edge(std::uint32_t first, std::uint32_t second) = 0;
     // After the last face line: whether some face had texture coordinates
     // for all its corners, and whether some had colours.

@@ -19,7 +19,7 @@
 
 namespace MQO {
 
-struct FaceView;
+struct FaceLine;
 
 class HostSink : public DocumentSink
 {
@@ -63,8 +63,7 @@ public:
     std::size_t vertex_count() override;
     void vertex_weight(std::uint32_t vertex, double weight) override;
     void begin_faces() override;
-    void face(Face const& line, std::size_t corners) override;
-    void polygon(Polygon const& line, std::size_t corners) override;
+    void face(FaceLine const& line, std::size_t corners) override;
     void edge(std::uint32_t first, std::uint32_t second) override;
     void end_faces(bool some_uv, bool some_colours) override;
     std::size_t face_count() override;
@@ -95,7 +94,7 @@ private:
     void add_weights(std::size_t vertices);
     bool mirrored() const { return (display_.mirror == 1 || display_.mirror == 2) && (display_.mirror_axis & 7u) != 0; }
     bool joining() const { return display_.mirror == 2 && mirrored(); }
-    void remember_face(FaceView const& line);
+    void remember_face(FaceLine const& line, std::size_t corners);
     void join_mirror_halves();
     void add_host_vertex(double x, double y, double z, bool for_faces);
     HostObject vertex_at(std::uint32_t number) const;
@@ -113,12 +112,14 @@ private:
         std::vector<std::uint8_t> colours;     // r, g, b, a per corner, white where a face has none
         std::vector<std::int32_t> materials;   // the mesh's material slot per face
         std::vector<std::int32_t> edges;       // vertex pairs
+        std::vector<float> normals;            // x, y, z per corner in the host's axes, 0 where a face has none
         bool some_uv = false;
         bool some_colours = false;
+        bool some_normals = false;
     };
 
-    void add_face(FaceView const& line);
-    void gather_face(FaceView const& line);
+    void add_face(FaceLine const& line, std::size_t corners);
+    void gather_face(FaceLine const& line, std::size_t corners);
     std::uint32_t checked_vertex(std::uint32_t number) const;
     void put_gathered();
 

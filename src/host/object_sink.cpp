@@ -1,8 +1,8 @@
 // Mesh objects in the host: placement, vertices, faces and edges, parents.
 #include "host/host_sink.hpp"
 
-#include "assembly/face.hpp"
 #include "document/console.hpp"
+#include "document/face_line.hpp"
 #include "host/fast_call.hpp"
 
 #include <boost/python/extract.hpp>
@@ -363,26 +363,18 @@ void HostSink::edge(std::uint32_t first, std::uint32_t second)
     host::call_method(mesh_, add_edge_name, vertex_at(second), vertex_at(first));
 }
 
-void HostSink::face(Face const& line, std::size_t corners)
+void HostSink::face(FaceLine const& line, std::size_t corners)
 {
-    FaceView const view(line, corners);
-    add_face(view);
-    remember_face(view);
+    add_face(line, corners);
+    remember_face(line, corners);
 }
 
-void HostSink::polygon(Polygon const& line, std::size_t corners)
-{
-    FaceView const view(line, corners);
-    add_face(view);
-    remember_face(view);
-}
-
-void HostSink::remember_face(FaceView const& line)
+void HostSink::remember_face(FaceLine const& line, std::size_t corners)
 {
     if (!joining())
         return;
-    joined_.corners.insert(joined_.corners.end(), line.vertex_indices, line.vertex_indices + line.corners);
-    joined_.counts.push_back(std::uint32_t(line.corners));
+    joined_.corners.insert(joined_.corners.end(), line.vertex_indices.begin(), line.vertex_indices.begin() + corners);
+    joined_.counts.push_back(std::uint32_t(corners));
     joined_.materials.push_back(line.material_number);
 }
 
@@ -505,26 +497,30 @@ void HostSink::join_mirror_halves()
                 corners[count++] = from_plane;
             if (to_plane != use.to)
                 corners[count++] = to_plane;
-            if (count > 2)
-                add_face(FaceView(count, corners, j.materials[use.face]));
+            if (count > 2) {
+                FaceLine joint;
+                joint.vertex_indices.assign(corners, corners + count);
+                joint.material_number = j.materials[use.face];
+                add_face(joint, count);
+            }
         }
     }
 }
 
 // A host face: corners reversed, material, texture coordinates (v
-// flipped) and colours, both in the reversed corner order.
-void HostSink::add_face(FaceView const& line)
+// flipped), colours and normals (in the host's axes), all in the reversed
+// corner order.
+void HostSink::add_face(FaceLine const& line, std::size_t corners)
 {
     ++counts_.faces;
-    counts_.corners += line.corners;
-    counts_.irregular += irregular_face(line.corners);
-    for (std::size_t i = 0; i < line.corners; ++i)
+    counts_.corners += corners;
+    counts_.irregular += irregular_face(corners);
+    for (std::size_t i = 0; i < corners; ++i)
         uses_.use(line.vertex_indices[i]);
     if (put_buffers_) {
-        gather_face(line);
+        gather_face(line, corners);
         return;
     }
-    std::size_t const corners = line.corners;
     static PyObject* const append_name = host::name("append");
     static PyObject* const faces_name = host::name("faces");
     HostObject const face = host::call(face_class_);
@@ -539,32 +535,45 @@ void HostSink::add_face(FaceView const& line)
         host::set_attribute(face, smooth_name, host::integer(1));
     }
 
-    if (line.uv_values) {
+    if (float const* const uv_values = line.uv_for(corners)) {
         static PyObject* const uv_name = host::name("uv");
         HostObject const uv = host::take(PyList_New(Py_ssize_t(corners)));
         for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
-            PyObject* const pair = PyTuple_Pack(2, host::number(double(line.uv_values[2 * i])).ptr(),
-                                                host::number(1.0 - double(line.uv_values[2 * i + 1])).ptr());
+            PyObject* const pair = PyTuple_Pack(2, host::number(double(uv_values[2 * i])).ptr(),
+                                                host::number(1.0 - double(uv_values[2 * i + 1])).ptr());
             if (!pair)
                 python::throw_error_already_set();
             PyList_SET_ITEM(uv.ptr(), Py_ssize_t(slot), pair);
         }
         host::set_attribute(face, uv_name, uv);
     }
-    if (line.colour_values) {
+    if (std::uint32_t const* const colour_values = line.colours_for(corners)) {
         static PyObject* const col_name = host::name("col");
         static PyObject* const nmesh_name = host::name("NMesh");
         static PyObject* const colour_name = host::name("Col");
         HostObject const colour = host::attribute(host::blender(nmesh_name), colour_name);
         HostObject const colours = host::take(PyList_New(Py_ssize_t(corners)));
         for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
-            std::uint32_t const packed = line.colour_values[i];
+            std::uint32_t const packed = colour_values[i];
             HostObject const made =
                 host::call(colour, host::integer(packed & 0xFF), host::integer(packed >> 8 & 0xFF),
                            host::integer(packed >> 16 & 0xFF), host::integer(packed >> 24 & 0xFF));
             PyList_SET_ITEM(colours.ptr(), Py_ssize_t(slot), python::incref(made.ptr()));
         }
         host::set_attribute(face, col_name, colours);
+    }
+    if (float const* const normals = line.normals_for(corners)) {
+        static PyObject* const normals_name = host::name("normals");
+        HostObject const list = host::take(PyList_New(Py_ssize_t(corners)));
+        for (std::size_t i = corners, slot = 0; i-- > 0; ++slot) {
+            float const* const n = normals + 3 * i;
+            PyObject* const triple = PyTuple_Pack(3, host::number(double(n[0])).ptr(),
+                                                  host::number(-double(n[2])).ptr(), host::number(double(n[1])).ptr());
+            if (!triple)
+                python::throw_error_already_set();
+            PyList_SET_ITEM(list.ptr(), Py_ssize_t(slot), triple);
+        }
+        host::set_attribute(face, normals_name, list);
     }
     host::call_method(host::attribute(mesh_, faces_name), append_name, face);
 }
@@ -602,19 +611,26 @@ std::int32_t HostSink::mesh_slot(std::int32_t number)
     return slot;
 }
 
-void HostSink::gather_face(FaceView const& line)
+void HostSink::gather_face(FaceLine const& line, std::size_t corners)
 {
     Gathered& g = gathered_;
-    std::size_t const corners = line.corners;
     for (std::size_t i = corners; i-- > 0;)
         g.corners.push_back(std::int32_t(checked_vertex(line.vertex_indices[i])));
     g.materials.push_back(line.material_number >= 0 ? mesh_slot(line.material_number) : 0);
+    float const* const uv = line.uv_for(corners);
+    std::uint32_t const* const colours = line.colours_for(corners);
+    float const* const normals = line.normals_for(corners);
+    g.some_normals = g.some_normals || normals;
     for (std::size_t i = corners; i-- > 0;) {
-        g.uv.push_back(line.uv_values ? line.uv_values[2 * i] : 0.0f);
-        g.uv.push_back(line.uv_values ? float(1.0 - double(line.uv_values[2 * i + 1])) : 0.0f);
-        std::uint32_t const packed = line.colour_values ? line.colour_values[i] : 0xFFFFFFFFu;
+        g.uv.push_back(uv ? uv[2 * i] : 0.0f);
+        g.uv.push_back(uv ? float(1.0 - double(uv[2 * i + 1])) : 0.0f);
+        std::uint32_t const packed = colours ? colours[i] : 0xFFFFFFFFu;
         g.colours.insert(g.colours.end(), {std::uint8_t(packed & 0xFF), std::uint8_t(packed >> 8 & 0xFF),
                                            std::uint8_t(packed >> 16 & 0xFF), std::uint8_t(packed >> 24 & 0xFF)});
+        if (normals)
+            g.normals.insert(g.normals.end(), {normals[3 * i], -normals[3 * i + 2], normals[3 * i + 1]});
+        else
+            g.normals.insert(g.normals.end(), {0.0f, 0.0f, 0.0f});
     }
     g.counts.push_back(std::int32_t(corners));
 }
@@ -653,14 +669,17 @@ HostObject buffer_of(std::vector<T> const& values)
 // The gathered mesh in one call: vertices (doubles), corner counts, corners,
 // texture coordinates and colours (or None when no face had them), material
 // slots per face and edges (32-bit integers), as bytes in the machine's
-// order, and whether the faces are smooth.
+// order, whether the faces are smooth, and the corners' normals (floats,
+// x y z in the host's axes, 0 0 0 where a corner has none; None when no
+// face had them).
 void HostSink::put_gathered()
 {
     Gathered& g = gathered_;
     HostObject const none;
     host::call(put_buffers_, buffer_of(g.vertices), buffer_of(g.counts), buffer_of(g.corners),
                g.some_uv ? buffer_of(g.uv) : none, g.some_colours ? buffer_of(g.colours) : none,
-               buffer_of(g.materials), buffer_of(g.edges), HostObject(display_.smooth));
+               buffer_of(g.materials), buffer_of(g.edges), HostObject(display_.smooth),
+               g.some_normals ? buffer_of(g.normals) : none);
     g = Gathered();
 }
 

@@ -177,8 +177,9 @@ TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
         "Object \"o\" {\n\tdepth 0\n\tnormal_weight 1\n\tpatchtri 0\n\tscale 2 2 2\n"
         "\tvertex 6 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n\t\t0 1 0\n\t\t0 2 0\n\t\t1 2 0\n\t}\n"
         "\tvertexattr {\n\t\tuid {\n\t\t\t1\n\t\t}\n\t\tweit {\n\t\t\t0 0.5\n\t\t}\n\t}\n"
-        "\tface 3 {\n\t\t6 V(0 1 2 5 4 3) M(0) UV(0 0 1 0 1 1 1 2 0 2 0 1) UID(1)\n"
-        "\t\t4 V(0 1 2 3) M(0) COL(1 2 3 4) CRS(0 0 0 0) UID(2)\n\t\t2 V(4 5)\n\t}\n}\nEof\n";
+        "\tface 4 {\n\t\t6 V(0 1 2 5 4 3) M(0) UV(0 0 1 0 1 1 1 2 0 2 0 1) UID(1) N(0 2 0 0 0 0 0 0 1)\n"
+        "\t\t4 V(0 1 2 3) N(2 0 2 2 1 0 0 9 9 9 0 1 0 0 0 1) M(0) COL(1 2 3 4) CRS(0 0 0 0) UID(2)\n"
+        "\t\t3 V(0 1 2) N(2 2 2 0 0 1)\n\t\t2 V(4 5)\n\t}\n}\nEof\n";
     Read read(newer, true);
     ASSERT_TRUE(read.matched);
     EXPECT_EQ(read.asked, 1);
@@ -195,11 +196,19 @@ TEST(ExtendedReader, NewerDocumentsReadWholeAndThePlainRulesStopWhereTheyDid)
     EXPECT_EQ(o.attributes.size(), 2u);  // depth and scale
     EXPECT_EQ(o.vertices.size(), 6u);
     EXPECT_EQ(o.weights, (std::vector<std::pair<std::uint32_t, double> >{{0, 0.5}}));
-    ASSERT_EQ(o.polygons.size(), 1u);
-    EXPECT_EQ(o.polygons[0].vertex_indices.size(), 6u);
-    EXPECT_TRUE(o.polygons[0].uv_for(6));
-    ASSERT_EQ(o.faces.size(), 1u);
-    EXPECT_TRUE(o.faces[0].line.colours_for(4));
+    ASSERT_EQ(o.faces.size(), 3u);
+    EXPECT_EQ(o.faces[0].corners, 6u);
+    EXPECT_TRUE(o.faces[0].line.uv_for(6));
+    EXPECT_TRUE(o.faces[1].line.colours_for(4));
+    // Normals for the flagged corners only, or for every corner (a corner
+    // whose flag is 0 keeps its shading's normal); a part of another length
+    // gives none.
+    using normals = std::vector<float>;
+    EXPECT_EQ(normals(o.faces[0].line.normal_values.begin(), o.faces[0].line.normal_values.end()),
+              normals({0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(normals(o.faces[1].line.normal_values.begin(), o.faces[1].line.normal_values.end()),
+              normals({1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1}));
+    EXPECT_EQ(o.faces[2].line.normals_for(3), nullptr);
     EXPECT_EQ(o.edges.size(), 1u);
     EXPECT_TRUE(o.complete && o.some_uv && o.some_colours);
 

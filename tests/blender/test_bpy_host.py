@@ -56,7 +56,15 @@ def documents(tmp_path_factory):
                    for k in range(8000))
     big = [("one_big_face", HEAD + obj("ring", (), "\tvertex 8000 {\n%s\t}\n\tface 1 {\n\t\t8000 V(%s)\n\t}\n"
                                        % (ring, " ".join(map(str, range(8000))))))]
-    for name, text in PLACEMENTS + broken + big:
+    # Flat faces whose corners carry normals of their own, tilted away from
+    # the faces' (one corner keeps its shading's); the second object is
+    # turned and placed under the first.
+    quad = ("\tvertex 5 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 0 1\n\t\t0 0 1\n\t\t2 0 0\n\t}\n\tface 2 {\n"
+            "\t\t4 V(0 1 2 3) N(2 2 0 2 0.6 0.8 0 0 0.8 0.6 -0.6 0.8 0)\n\t\t3 V(1 4 2) N(1 1 1 0 1 0 0 1 0 0 1 0)\n"
+            "\t}\n")
+    tilted = [("own_normals", HEAD.replace("1.0", "1.1") + obj("flat", ("depth 0", "shading 0"), quad)
+               + obj("turned", ("depth 1", "rotation 30 0 0"), quad))]
+    for name, text in PLACEMENTS + broken + big + tilted:
         placements.append(folder / (name + ".mqo"))
         placements[-1].write_text(text)
     return [generated, ROOT / "samples" / "lantern.mqo"] + placements + corpus
@@ -106,7 +114,7 @@ def assert_same_scene(blender, memory, label):
         for bf, mf in zip(b["faces"], m["faces"]):
             assert bf["material"] == mf["material"], (label, m["name"])
             assert len(bf["corners"]) == len(mf["corners"])
-            for (bp, buv, bcol), (mp, muv, mcol) in zip(bf["corners"], mf["corners"]):
+            for (bp, buv, bcol, bnormal), (mp, muv, mcol, mnormal) in zip(bf["corners"], mf["corners"]):
                 assert max(abs(x - y) for x, y in zip(bp, mp)) <= tolerance, (label, m["name"], bp, mp)
                 # A face without coordinates or colours in a mesh that has them gets 0 and white.
                 if muv is None:
@@ -114,6 +122,10 @@ def assert_same_scene(blender, memory, label):
                 else:
                     assert max(abs(x - y) for x, y in zip(buv, muv)) < 1e-6, (label, buv, muv)
                 assert bcol == mcol or (mcol is None and bcol == [255] * 4), (label, bcol, mcol)
+                # A corner's own normal is the one Blender shows there.
+                if mnormal is not None:
+                    assert bnormal and max(abs(x - y) for x, y in zip(bnormal, mnormal)) < 1e-3, \
+                        (label, bnormal, mnormal)
     assert [os.path.basename(t) for t in blender["textures"]] == [os.path.basename(t) for t in memory["textures"]]
 
 

@@ -211,11 +211,16 @@ def test_a_code_page_holds_while_its_document_converts(failing, document, mivka,
 @pytest.mark.parametrize("extended", [True, False])
 def test_display_settings_are_the_hosts_where_extended_reading_is_on(extended, document, convert, host):
     host.Registry.SetKey("Mivka", {"Extended": extended})
-    out = convert(document(display_settings("1.0")))
+    text = display_settings("1.0")
+    if extended:
+        # Normals of the first and last corners: in the host's axes, reversed as the corners are.
+        text = text.replace("3 V(0 1 2)", "3 V(0 1 2) N(2 0 2 1 0 0 0 0 1)", 1)
+    out = convert(document(text))
     assert b"Stopped" not in out
     smooth, hidden, mirrored, curved, turned = host.Scene.getCurrent().objects
     mesh = smooth.getData(0, 1)
     assert [f.smooth for f in mesh.faces] == [int(extended)]
+    assert [list(n) for n in mesh.faces[0].normals] == ([[0, -1, 0], [0, 0, 0], [1, 0, 0]] if extended else [])
     assert (mesh.getMode(), mesh.getMaxSmoothAngle()) == ((32, 40.0) if extended else (0, 30.0))
     assert [f.smooth for f in hidden.getData(0, 1).faces] == [0]
     assert (hidden.restrictDisplay, hidden.restrictRender) == (extended, extended)

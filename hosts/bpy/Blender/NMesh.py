@@ -24,12 +24,13 @@ WHITE = Col(255, 255, 255, 255)
 
 class Face(list):
     """A face is the list of its corners (vertices), with its material slot,
-    texture coordinates and colours beside them. Making one runs no Python
-    code: the attributes start as the class's."""
+    texture coordinates, colours and the corners' own normals beside them.
+    Making one runs no Python code: the attributes start as the class's."""
 
     materialIndex = 0
     uv = None
     col = None
+    normals = None
     smooth = 0
 
     @property
@@ -72,7 +73,7 @@ class NMesh(MeshFlags, VertexGroups):
         write_mesh(self)
         return 1
 
-    def putBuffers(self, vertices, counts, corners, uv, colours, materials, edges, smooth=False):
+    def putBuffers(self, vertices, counts, corners, uv, colours, materials, edges, smooth=False, normals=None):
         """The whole mesh at once, instead of vertices, faces and edges added
         one by one and written at update(): vertex coordinates (doubles, x y
         z after each other), corners per face and the faces' vertex numbers
@@ -80,7 +81,8 @@ class NMesh(MeshFlags, VertexGroups):
         floats) and colours (r g b a bytes per corner), each None when no
         face has them, each face's material slot and the edges as vertex
         pairs (32-bit integers); all in the machine's byte order. `smooth`:
-        every face is smooth."""
+        every face is smooth. `normals`: the corners' own normals (x y z per
+        corner, 32-bit floats, 0 0 0 where a corner has none) or None."""
         import numpy
 
         write_arrays(self, numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
@@ -89,7 +91,8 @@ class NMesh(MeshFlags, VertexGroups):
                      None if colours is None else numpy.frombuffer(colours, dtype=numpy.uint8),
                      numpy.frombuffer(materials, dtype=numpy.int32),
                      numpy.frombuffer(edges, dtype=numpy.int32).reshape(-1, 2),
-                     numpy.full(len(counts) // 4, bool(smooth)))
+                     numpy.full(len(counts) // 4, bool(smooth)),
+                     None if normals is None else numpy.frombuffer(normals, dtype=numpy.float32))
 
     def _vertex_total(self):
         return len(self.mesh.vertices)
@@ -237,19 +240,26 @@ def write_mesh(source):
     if source._vertex_colours:
         colours = numpy.frombuffer(b"".join(flatten(f.col if f.col and len(f.col) == len(f) else [WHITE] * len(f)
                                                     for f in faces)), dtype=numpy.uint8)
+    normals = None
+    if any(f.normals for f in faces):
+        missing = (0.0, 0.0, 0.0)
+        normals = numpy.fromiter(flatten(flatten(f.normals if f.normals and len(f.normals) == len(f)
+                                                 else [missing] * len(f) for f in faces)),
+                                 dtype=numpy.float32, count=3 * len(corners))
     write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
                  numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),
                  numpy.array([(number(id(e.v1)), number(id(e.v2))) for e in source.edges],
                              dtype=numpy.int32).reshape(-1, 2),
-                 numpy.fromiter((f.smooth for f in faces), dtype=bool, count=len(faces)))
+                 numpy.fromiter((f.smooth for f in faces), dtype=bool, count=len(faces)), normals)
 
 
-def write_arrays(source, vertices, lengths, corners, uv, colours, material_index, edges, smooth):
+def write_arrays(source, vertices, lengths, corners, uv, colours, material_index, edges, smooth, normals=None):
     """A whole mesh into the Blender mesh: vertex coordinates (doubles, x y z
     after each other), corners per face, the faces' vertex numbers, texture
     coordinates (u v per corner) and colours (r g b a bytes per corner) or
-    None, each face's material slot, the edges as vertex pairs and whether
-    each face is smooth."""
+    None, each face's material slot, the edges as vertex pairs, whether
+    each face is smooth, and the corners' own normals (x y z per corner, 0 0
+    0 where a corner has none) or None."""
     import numpy
 
     mesh = source.mesh
@@ -308,6 +318,14 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         layer = mesh.color_attributes.new("Col", "BYTE_COLOR", "CORNER")
         unit = colours.reshape(-1, 4)[loops].ravel().astype(numpy.float32) / numpy.float32(255.0)
         layer.data.foreach_set("color_srgb", unit)
+    loop_normals = None
+    if normals is not None and len(kept_lengths):
+        loop_normals = normals.reshape(-1, 3)[loops]
+        # A face whose corners have normals of their own is smooth: Blender
+        # shows a flat face with its face normal whatever its corners hold.
+        given = numpy.zeros(len(smooth), dtype=bool)
+        given[face_of[numpy.repeat(numpy.arange(len(counts)), counts)[loop_normals.any(axis=1)]]] = True
+        smooth = smooth | given
     if len(kept_lengths):
         # Written flat too: new faces are flat before Blender 4.1, smooth after.
         mesh.polygons.foreach_set("use_smooth", smooth[face_of])
@@ -316,6 +334,8 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
     mesh.update(calc_edges=True)
     if source._auto_smooth:
         versions.smooth_by_angle(mesh, source.degr)
+    if loop_normals is not None:
+        versions.set_corner_normals(mesh, loop_normals)
 
 
 def New(name="Mesh"):

@@ -66,6 +66,25 @@ def smooth_by_angle(mesh, degrees):
         mesh.auto_smooth_angle = math.radians(degrees)
 
 
+def set_corner_normals(mesh, normals):
+    """Gives the mesh's corners normals of their own (an array of x y z per
+    corner; 0 0 0 keeps the normal the shading gives). Before 4.1 a mesh
+    shows them only with automatic smoothing on: a mesh without it gets it
+    at the widest angle, so that only its flat faces stay flat."""
+    if version() < (4, 1) and not mesh.use_auto_smooth:
+        mesh.use_auto_smooth = True
+        mesh.auto_smooth_angle = math.pi
+    mesh.normals_split_custom_set(normals.tolist())
+
+
+def corner_normals(mesh):
+    """The normal Blender shows at each corner of the mesh, as (x, y, z)."""
+    if version() >= (4, 1):
+        return [tuple(n.vector) for n in mesh.corner_normals]
+    mesh.calc_normals_split()
+    return [tuple(loop.normal) for loop in mesh.loops]
+
+
 def smooth_angle_is_kept_by_mesh():
     """Whether the mesh keeps the angle itself (before 4.1), or only the sharp edges it gave."""
     return version() < (4, 1)

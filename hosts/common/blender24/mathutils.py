@@ -245,3 +245,12 @@ def TranslationMatrix(vector):
     m = Matrix()
     m._rows[3][0:3] = [float(x) for x in v[:3]]
     return m
+
+
+def turned_direction(direction, matrix):
+    """A direction (x, y, z) as a row vector times the matrix's upper 3x3
+    part, of unit length; (0, 0, 0) stays (0, 0, 0)."""
+    rows = matrix.rows()
+    turned = [sum(direction[i] * rows[i][j] for i in range(3)) for j in range(3)]
+    length = math.sqrt(sum(c * c for c in turned))
+    return [c / length for c in turned] if length > 0.0 else [0.0, 0.0, 0.0]

@@ -1,5 +1,6 @@
 """Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
 
+from blender24.mathutils import turned_direction
 from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
 
 from . import Mathutils
@@ -42,13 +43,16 @@ class Col:
 
 
 class Face:
-    """A face: its corners (vertices) in order, material slot, UVs and colours."""
+    """A face: its corners (vertices) in order, material slot, UVs, colours
+    and the corners' own normals where the document gives them ((x, y, z)
+    per corner, (0, 0, 0) for a corner that keeps its shading's normal)."""
 
     def __init__(self, vertices=None):
         self.v = list(vertices) if vertices else []
         self.materialIndex = 0
         self.uv = []
         self.col = []
+        self.normals = []
         self.smooth = 0
 
     def append(self, vertex):
@@ -121,11 +125,15 @@ class NMesh(MeshFlags, VertexGroups):
         return 1
 
     def transform(self, matrix, recalc_normals=0):
-        """Moves every vertex by the 4x4 matrix (row vectors: co * matrix)."""
+        """Moves every vertex by the 4x4 matrix (row vectors: co * matrix);
+        the corners' own normals turn with it."""
         if not isinstance(matrix, Mathutils.Matrix) or matrix.rowSize != 4 or matrix.colSize != 4:
             raise TypeError("NMesh.transform: expected a 4x4 matrix")
         for v in self.verts:
             v.co = v.co * matrix
+        for f in self.faces:
+            if f.normals:
+                f.normals = [turned_direction(n, matrix) if any(n) else n for n in f.normals]
 
     def __repr__(self):
         return "[NMesh %r]" % (self.name,)
