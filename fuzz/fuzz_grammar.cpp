@@ -5,7 +5,7 @@
 // sanitizer report; so is any memory error or undefined behaviour. An
 // input that starts as a zip archive is unpacked, and its document read.
 #include "assembly/document_reader.hpp"
-#include "assembly/recording_sink.hpp"
+#include "document/recording_sink.hpp"
 #include "document/archive.hpp"
 #include "document/console.hpp"
 
@@ -22,7 +22,7 @@ void read_both_ways(const char* begin, const char* end)
         MQO::scanner_t const scan(first, end);
         MQO::RecordingSink sink;
         auto mode = MQO::ExtendedSwitch::fixed(extended);
-        MQO::read_document(scan, sink, mode);
+        MQO::read_document(MQO::Reading{scan, sink, mode});
     }
 }
 

@@ -1,7 +1,6 @@
 #include "assembly/document_reader.hpp"
 
 #include "assembly/object_stage.hpp"
-#include "document/foreign.hpp"
 #include "document/header.hpp"
 #include "document/progress_parser.hpp"
 #include "materials/material_stage.hpp"
@@ -24,37 +23,25 @@ bool at_object_head(scanner_t const& scan)
 
 }  // namespace
 
-void skip_foreign_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
-{
-    while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && extended.on()) {
-        std::string_view const page = code_page_at(scan);
-        if (!page.empty())
-            sink.code_page(page);
-        if (!skip_foreign_line(scan, {}))
-            break;
-    }
-}
-
 bool read_document(scanner_t const& scan, DocumentSink& sink)
 {
     ExtendedSwitch plain = ExtendedSwitch::fixed(false);
-    return read_document(scan, sink, plain);
+    return read_document(Reading{scan, sink, plain});
 }
 
-bool read_document(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool read_document(Reading const& reading)
 {
+    scanner_t const& scan = reading.scan;
     reset_progress_total();
     skip_whitespace(scan);
-    if (!match_header(
-            scan, [&](double fraction) { sink.progress(fraction); }, extended,
-            [&](std::string_view page) { sink.code_page(page); }))
+    if (!match_header(reading))
         return false;
-    skip_foreign_chunks(scan, sink, extended);
+    skip_foreign_chunks(reading);
     MaterialParser const parser;
-    if (at_object_head(scan) || convert_materials(parser, scan, sink, extended)) {
-        skip_foreign_chunks(scan, sink, extended);
-        sink.begin_objects();
-        object_stage(scan, sink, extended);
+    if (at_object_head(scan) || convert_materials(parser, reading)) {
+        skip_foreign_chunks(reading);
+        reading.sink.begin_objects();
+        object_stage(reading);
     }
     return true;
 }

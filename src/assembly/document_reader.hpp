@@ -9,24 +9,18 @@
 #ifndef MIVKA_ASSEMBLY_DOCUMENT_READER_HPP
 #define MIVKA_ASSEMBLY_DOCUMENT_READER_HPP
 
-#include "document/foreign.hpp"
-#include "document/scanner.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 
 namespace MQO {
-
-// Top-level chunks of newer documents in front of a Material or Object
-// chunk or "Eof" (MaterialEx2, IncludeXml, ...), skipped whole when
-// extended reading is on.
-void skip_foreign_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
 
 // Reads the header, the Material chunk (a document without materials may
 // have none) and the Object chunks, leaving the scanner where reading
 // stopped. False when the header does not match: nothing else is read.
-// With `extended` on, documents as Metasequoia 3 and 4 write them are read
+// With extended reading on, documents as Metasequoia 3 and 4 write them are read
 // too: "Format Text Ver 1.1", chunks, attributes and face parts this reader
 // does not know skipped whole, faces with more than four corners.
-bool read_document(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
+bool read_document(Reading const& reading);
+// The same with extended reading off.
 bool read_document(scanner_t const& scan, DocumentSink& sink);
 
 }  // namespace MQO

@@ -5,87 +5,53 @@
 
 #include <boost/spirit/include/classic_assign_actor.hpp>
 
-#include <vector>
+#include <boost/container/small_vector.hpp>
 
 namespace MQO {
 
 namespace {
 
-typedef vector_parser<std::uint32_t, 4, unsigned_value_parser> index_list_parser;
-typedef vector_parser<float, 8, single_real_parser> uv_list_parser;
+std::size_t const any_number = std::size_t(-1);
 
-// One optional part of a face line: its literal, its value, ")". On failure
-// the scanner goes back to where the part began and the part is absent.
-template <typename ValueParserT, typename ValueT>
-bool optional_part(scanner_t const& scan, const char* literal, ValueParserT const& parser, ValueT& value)
-{
-    using namespace classic;
-    return restore_on_failure(scan, [&] {
-        if (!str_p(literal).parse(scan))
-            return false;
-        auto const hit = parser.parse(scan);
-        if (!hit || !ch_p(')').parse(scan))
-            return false;
-        value = hit.value();
-        return true;
-    });
-}
-
-}  // namespace
-
-bool parse_face_line(scanner_t const& scan, std::int32_t& count, FaceLine& face)
-{
-    using namespace classic;
-    auto const line_count = unsigned_value_parser().parse(scan);
-    if (!line_count || !str_p("V(").parse(scan))
-        return false;
-    auto const corners = index_list_parser().parse(scan);
-    if (!corners || !ch_p(')').parse(scan))
-        return false;
-    count = static_cast<std::int32_t>(line_count.value());
-    auto const take = [](auto const& list, auto& values) {
-        values.assign(list.values.begin(), list.values.begin() + list.count);
-    };
-    take(corners.value(), face.vertex_indices);
-    optional_part(scan, "M(", signed_integer_parser(), face.material_number);
-    bounded_list<float, 8> uv;
-    if ((face.has_uv = optional_part(scan, "UV(", uv_list_parser(), uv)))
-        take(uv, face.uv_values);
-    bounded_list<std::uint32_t, 4> colours;
-    if ((face.has_colours = optional_part(scan, "COL(", index_list_parser(), colours)))
-        take(colours, face.colour_values);
-    return true;
-}
-
-namespace {
-
-// Values up to a ")", each with its own whitespace skipping; false, with the
-// list as far as it came, when something else stands in the way.
+// Up to `most` values, each with its own whitespace skipping, then ")".
+// Not even one value: the text where the first was expected is echoed to
+// the console, and the list does not match; more than `most`: the ")"
+// is missing, and it does not match either.
 template <typename ElementT, typename ListT>
-bool read_list_to_close(scanner_t const& scan, ElementT const& element, ListT& values)
+bool read_values(scanner_t const& scan, ElementT const& element, std::size_t most, ListT& values)
 {
     // The value is taken by an action, not from the match: GCC 14 cannot
     // see that a failed match's value is never read.
     typename ListT::value_type value{};
     auto const take = element[classic::assign_a(value)];
-    for (;;) {
-        if (!take.parse(scan))
-            return bool(classic::ch_p(')').parse(scan));
+    values.clear();
+    while (values.size() < most && take.parse(scan))
         values.push_back(value);
+    if (values.empty()) {
+        skip_whitespace(scan);
+        echo_unreadable(scan.first, scan.last);
+        return false;
     }
+    return bool(classic::ch_p(')').parse(scan));
 }
 
-// A part of an extended face line holding a list of any length: its
-// literal, the values, ")". `present` tells whether the last such part was
-// read whole; on failure the scanner goes back to where the part began.
+// One part of a face line: its literal, then its values up to ")". On
+// failure the scanner goes back to where the part began and the part is
+// absent; `present` tells whether the last such part was read whole.
 template <typename ElementT, typename ListT>
-bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, ListT& values, bool& present)
+bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, std::size_t most,
+               ListT& values, bool& present)
 {
     return restore_on_failure(scan, [&] {
-        if (!classic::str_p(literal).parse(scan))
-            return false;
-        values.clear();
-        return present = read_list_to_close(scan, element, values);
+        return classic::str_p(literal).parse(scan) && (present = read_values(scan, element, most, values));
+    });
+}
+
+bool material_part(scanner_t const& scan, FaceLine& face)
+{
+    using namespace classic;
+    return restore_on_failure(scan, [&] {
+        return bool((str_p("M(") >> signed_integer_parser()[assign_a(face.material_number)] >> ch_p(')')).parse(scan));
     });
 }
 
@@ -116,41 +82,45 @@ void corner_normals(normal_part const& part, std::size_t corners, FaceLine& face
     }
 }
 
-// The parts of an extended face line after its corners: "M(", "UV(",
-// "COL(" and "N(" in any order; others ("UID(...)", "CRS(...)") are
-// skipped. The normals are read for `corners` corners.
-void extended_parts(scanner_t const& scan, std::size_t corners, FaceLine& face)
-{
-    normal_part normals;
-    bool has_normals = false;
-    while (optional_part(scan, "M(", signed_integer_parser(), face.material_number) ||
-           list_part(scan, "UV(", single_real_parser(), face.uv_values, face.has_uv) ||
-           list_part(scan, "COL(", unsigned_value_parser(), face.colour_values, face.has_colours) ||
-           list_part(scan, "N(", single_real_parser(), normals, has_normals) || skip_foreign_call(scan))
-        continue;
-    if (has_normals)
-        corner_normals(normals, corners, face);
-}
+}  // namespace
 
-// A face line of an extended document: the count, "V(" any number of
-// corners ")", then its parts in any order.
-bool parse_polygon_line(scanner_t const& scan, std::int32_t& count, FaceLine& face)
+bool parse_face_line(scanner_t const& scan, FaceLineRule rule, std::int32_t& count, FaceLine& face)
 {
     using namespace classic;
     auto const line_count = unsigned_value_parser().parse(scan);
     if (!line_count || !str_p("V(").parse(scan) ||
-        !read_list_to_close(scan, unsigned_value_parser(), face.vertex_indices) || face.vertex_indices.empty())
+        !read_values(scan, unsigned_value_parser(), rule.most_corners, face.vertex_indices))
         return false;
     count = static_cast<std::int32_t>(line_count.value());
-    extended_parts(scan, std::size_t(count), face);
+    std::size_t const most = rule.most_corners;
+    std::size_t const most_coordinates = most == any_number ? most : 2 * most;
+    if (!rule.any_order) {
+        material_part(scan, face);
+        list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv);
+        list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours);
+        return true;
+    }
+    normal_part normals;
+    bool has_normals = false;
+    while (material_part(scan, face) ||
+           list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv) ||
+           list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours) ||
+           list_part(scan, "N(", single_real_parser(), any_number, normals, has_normals) || skip_foreign_call(scan))
+        continue;
+    if (has_normals)
+        corner_normals(normals, std::size_t(count), face);
     return true;
 }
 
-}  // namespace
+FaceLineRule const plain_face_lines{4, false};
+FaceLineRule const extended_face_lines{any_number, true};
 
-bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool parse_face_chunk(Reading const& reading)
 {
     using namespace classic;
+    scanner_t const& scan = reading.scan;
+    DocumentSink& sink = reading.sink;
+    ExtendedSwitch& extended = reading.extended;
     if (!(str_p("face") >> signed_integer_parser() >> ch_p('{')).parse(scan))
         return false;
 
@@ -164,26 +134,24 @@ bool parse_face_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch&
             break;
         FaceLine line;
         std::int32_t count = 0;
-        iterator_t const line_start = scan.first;
-        bool polygon_line = extended.known_on();
-        if (!polygon_line && !parse_face_line(scan, count, line)) {
-            // A line the plain rules cannot read: more than four corners,
-            // or parts they do not know ("}" ends the chunk as usual).
-            if (*line_start < '0' || *line_start > '9' || !extended.on())
-                break;
-            scan.first = line_start;
-            line = FaceLine();
-            polygon_line = true;
-        }
-        if (polygon_line) {
-            if (!parse_polygon_line(scan, count, line))
-                break;
-        } else if (foreign_call_at(scan) && extended.on()) {
-            // Parts after the known ones ("N(...)", "UID(...)", ...).
-            extended_parts(scan, std::size_t(count), line);
-        }
-        std::size_t const most = polygon_line ? line.vertex_indices.size() : 4;
-        if (count < 2 || std::size_t(count) > most || std::size_t(count) > line.vertex_indices.size())
+        bool extended_line = extended.known_on();
+        bool const read = or_again_from_start(
+            scan, [&] { return parse_face_line(scan, extended_line ? extended_face_lines : plain_face_lines, count, line); },
+            // A line the plain rules cannot read whole (more than four
+            // corners, or parts they do not know) is read again by the
+            // extended rules; "}" ends the chunk as usual.
+            [&](iterator_t line_start, bool matched) {
+                bool const more = matched ? foreign_call_at(scan) : *line_start >= '0' && *line_start <= '9';
+                return !extended_line && more && extended.on();
+            },
+            [&] {
+                line = FaceLine();
+                extended_line = true;
+                return parse_face_line(scan, extended_face_lines, count, line);
+            });
+        if (!read)
+            break;
+        if (count < 2 || std::size_t(count) > line.vertex_indices.size())
             continue;
         std::size_t const corners = std::size_t(count);
         if (corners == 2) {

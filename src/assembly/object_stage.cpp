@@ -1,6 +1,5 @@
 #include "assembly/object_stage.hpp"
 
-#include "assembly/document_reader.hpp"
 #include "assembly/face_chunk.hpp"
 #include "assembly/hierarchy.hpp"
 #include "document/console.hpp"
@@ -11,8 +10,10 @@
 
 namespace MQO {
 
-bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool object_stage(Reading const& reading)
 {
+    scanner_t const& scan = reading.scan;
+    DocumentSink& sink = reading.sink;
     skip_whitespace(scan);
     if (scan.first == scan.last)
         return false;
@@ -29,10 +30,10 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
             break;
         out << "Parsing Object [" << Shown{name} << "]" << '\n' << std::flush;
         sink.begin_object(name);
-        parse_object_attributes(scan, sink, object, depths, extended);
-        parse_vertex_section(scan, sink, extended);
+        parse_object_attributes(reading, object, depths);
+        parse_vertex_section(reading);
         out << "\tVertices " << sink.vertex_count() << " Converted" << '\n' << std::flush;
-        if (!parse_face_chunk(scan, sink, extended)) {
+        if (!parse_face_chunk(reading)) {
             // An object whose chunk stopped early is not complete: it takes
             // no part in the hierarchy.
             if (entry_of(depths, object))
@@ -46,7 +47,7 @@ bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& ext
         out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
         sink.end_object();
         classic::ch_p('}').parse(scan);
-        skip_foreign_chunks(scan, sink, extended);
+        skip_foreign_chunks(reading);
     }
 
     if (scan.first == start || depths.empty())

@@ -2,9 +2,7 @@
 #ifndef MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 #define MIVKA_ASSEMBLY_OBJECT_STAGE_HPP
 
-#include "document/scanner.hpp"
-#include "document/foreign.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 
 namespace MQO {
 
@@ -13,7 +11,7 @@ namespace MQO {
 // Returns whether it matched.
 // With extended reading on, chunks and attribute lines this reader does not
 // know are skipped, faces may have more than four corners.
-bool object_stage(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
+bool object_stage(Reading const& reading);
 
 }  // namespace MQO
 

@@ -1,5 +1,7 @@
 #include "document/foreign.hpp"
 
+#include "document/reading.hpp"
+
 #include <cstring>
 
 namespace MQO {
@@ -177,6 +179,18 @@ bool skip_foreign_call(scanner_t const& scan)
         scan.first = close;
         return true;
     });
+}
+
+void skip_foreign_chunks(Reading const& reading)
+{
+    scanner_t const& scan = reading.scan;
+    while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && reading.extended.on()) {
+        std::string_view const page = code_page_at(scan);
+        if (!page.empty())
+            reading.sink.code_page(page);
+        if (!skip_foreign_line(scan, {}))
+            break;
+    }
 }
 
 }  // namespace MQO

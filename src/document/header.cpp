@@ -53,17 +53,12 @@ std::ptrdiff_t scene_reader::operator()(scanner_t const& scan, result_t&) const
     return moved == 0 ? -1 : moved;
 }
 
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report)
-{
-    ExtendedSwitch plain = ExtendedSwitch::fixed(false);
-    return match_header(scan, report, plain);
-}
-
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended,
-                  std::function<void(std::string_view)> const& code_page)
+bool match_header(Reading const& reading)
 {
     using namespace classic;
-    auto const progress_report = progress_parser()[([&report](double fraction) { report(fraction); })];
+    scanner_t const& scan = reading.scan;
+    DocumentSink& sink = reading.sink;
+    auto const progress_report = progress_parser()[([&sink](double fraction) { sink.progress(fraction); })];
     auto const back_image = str_p("BackImage") >> *(anychar_p - '}') >> ch_p('}');
     if (!(progress_report >> str_p("Metasequoia Document")).parse(scan))
         return false;
@@ -77,14 +72,14 @@ bool match_header(scanner_t const& scan, std::function<void(double)> const& repo
             // The number ends the line's word: "1.1x" is no version.
             return newer.parse(scan) && (scan.first == scan.last || is_mqo_space(*scan.first));
         });
-        if (!read || minor == 0 || !extended.on())
+        if (!read || minor == 0 || !reading.extended.on())
             return false;
         if (minor > 2)
             console() << "Format Text Ver 1." << minor << " is newer than this reader knows: read as 1.2\n";
         for (;;) {
             std::string_view const page = code_page_at(scan);
-            if (!page.empty() && code_page)
-                code_page(page);
+            if (!page.empty())
+                sink.code_page(page);
             if (!skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
                 break;
         }

@@ -3,8 +3,7 @@
 #ifndef MIVKA_DOCUMENT_HEADER_HPP
 #define MIVKA_DOCUMENT_HEADER_HPP
 
-#include "document/foreign.hpp"
-#include "document/scanner.hpp"
+#include "document/reading.hpp"
 
 #include <boost/spirit/include/classic_functor_parser.hpp>
 
@@ -24,15 +23,14 @@ struct scene_reader
 
 typedef classic::functor_parser<scene_reader> SceneParser;
 
-// Runs the header rule on the scanner. `report` receives the fraction of the
-// first progress report of the document (always 0) before the header lines
-// are tested. On a match the scanner stands after the BackImage chunk, if
-// there is one, otherwise where the Scene chunk ended. `extended` also
-// accepts "Format Text Ver 1.1" and chunks this reader does not know in
-// front of the Scene chunk.
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report);
-bool match_header(scanner_t const& scan, std::function<void(double)> const& report, ExtendedSwitch& extended,
-                  std::function<void(std::string_view)> const& code_page = {});
+// Runs the header rule on the scanner. The sink receives the first progress
+// report of the document (always 0) before the header lines are tested. On
+// a match the scanner stands after the BackImage chunk, if there is one,
+// otherwise where the Scene chunk ended. Extended reading also accepts
+// "Format Text Ver 1.1" and later 1.x, and chunks this reader does not know
+// in front of the Scene chunk; a "CodePage" line among them goes to the
+// sink.
+bool match_header(Reading const& reading);
 
 }  // namespace MQO
 

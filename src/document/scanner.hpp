@@ -66,6 +66,19 @@ bool restore_on_failure(ScannerT const& scan, AttemptT&& attempt)
     return false;
 }
 
+// Runs `attempt`; then, when `again(start, matched)` says so, goes back to
+// where the attempt began and answers what `retry` answers instead.
+template <typename ScannerT, typename AttemptT, typename AgainT, typename RetryT>
+bool or_again_from_start(ScannerT const& scan, AttemptT&& attempt, AgainT&& again, RetryT&& retry)
+{
+    auto const start = scan.first;
+    bool const matched = attempt();
+    if (!again(start, matched))
+        return matched;
+    scan.first = start;
+    return retry();
+}
+
 }  // namespace MQO
 
 #endif

@@ -33,9 +33,6 @@ public:
     HostSink(HostSink const&) = delete;
     HostSink& operator=(HostSink const&) = delete;
 
-    // Where extended reading is asked for: display settings (smooth
-    // shading, hidden objects) are the host's only when it is on.
-    void set_extended(ExtendedSwitch* extended) { extended_ = extended; }
     // The archive that the document came out of: its textures are looked
     // for there first. The bytes must outlive the sink.
     void set_archive(const char* begin, const char* end)
@@ -138,7 +135,6 @@ private:
         std::uint32_t lathe_segments = 12;
     };
 
-    ExtendedSwitch* extended_ = nullptr;
     bool code_page_set_ = false;
     Display display_;
     // Where the material's projection lies ("proj_pos", "proj_scale",

@@ -163,10 +163,9 @@ void HostSink::material_attribute(MaterialTag tag, attribute_value const& value)
     }
 }
 
-// "shader" sets the specular shader; "proj_type" the projection mapping.
-// Where extended reading is on, "vcol" (vertex colours shown) and "dbls"
-// (both sides shown) are the material's modes; otherwise "vcol" has no
-// effect.
+// "shader" sets the specular shader; "proj_type" the projection mapping;
+// "vcol" (vertex colours shown) and "dbls" (both sides shown) are the
+// material's modes.
 void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
 {
     if (tag == shader_tag) {
@@ -175,7 +174,7 @@ void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
             material_.attr("setSpecShader")(value - 2);
     } else if (tag == proj_type_tag) {
         projection_type(value);
-    } else if ((tag == vcol_tag || tag == dbls_tag) && extended_ && extended_->on()) {
+    } else if (tag == vcol_tag || tag == dbls_tag) {
         HostObject const mode = host::blender("Material").attr("Modes").attr(tag == vcol_tag ? "VCOL_PAINT" : "TWOSIDE");
         HostObject const modes = material_.attr("getMode")();
         material_.attr("setMode")(value != 0 ? HostObject(modes | mode) : HostObject(modes ^ (modes & mode)));
@@ -211,7 +210,7 @@ void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size
         material_.attr("setRGBCol")(python::make_tuple(values[0], values[1], values[2]));
         if (count >= 4)
             material_.attr("setAlpha")(values[3]);
-    } else if ((tag == proj_pos_tag || tag == proj_scale_tag) && count == 3 && extended_ && extended_->on()) {
+    } else if ((tag == proj_pos_tag || tag == proj_scale_tag) && count == 3) {
         std::copy(values, values + 3, tag == proj_pos_tag ? projection_.position : projection_.scale);
         projection_.placed = true;
         place_projection();

@@ -88,13 +88,11 @@ void HostSink::object_attribute(ObjectAttribute attribute, attribute_value const
     transform(attribute, c[0], c[1], c[2]);
 }
 
-// How Metasequoia shows the object, where extended reading is on: smooth
+// How Metasequoia shows the object: smooth
 // faces with a crease angle ("shading 1", "facet"), hidden ("visible 0"),
 // mirrored, subdivided, turned on a lathe.
 void HostSink::display_setting(ObjectAttribute attribute, attribute_value const& value)
 {
-    if (!extended_ || !extended_->on())
-        return;
     Display& d = display_;
     auto const whole = [&] { return boost::get<std::uint32_t>(value); };
     switch (attribute) {

@@ -65,10 +65,14 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
 #pragma GCC diagnostic pop
 #endif
 
-void MaterialParser::parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const
+void MaterialParser::parse_attributes(Reading const& reading) const
 {
+    scanner_t const& scan = reading.scan;
+    ExtendedSwitch& extended = reading.extended;
     auto const hand_over = [&](std::int32_t tag, attribute_value const& value) {
-        sink.material_attribute(static_cast<MaterialTag>(tag), value);
+        if ((tag == vcol_tag || tag == proj_pos_tag || tag == proj_scale_tag) && !extended.on())
+            return;
+        reading.sink.material_attribute(static_cast<MaterialTag>(tag), value);
     };
     do {
         read_keyword_attributes(scan, keywords_, '(', ')', hand_over);

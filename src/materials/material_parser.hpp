@@ -9,9 +9,7 @@
 #ifndef MIVKA_MATERIALS_MATERIAL_PARSER_HPP
 #define MIVKA_MATERIALS_MATERIAL_PARSER_HPP
 
-#include "document/foreign.hpp"
-#include "document/scanner.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 #include "document/values.hpp"
 
 #include <boost/spirit/include/classic_closure.hpp>
@@ -44,9 +42,11 @@ public:
     // complete.
     // With extended reading on, the attributes newer documents carry
     // ("dbls", "reflect", "refract", "amb_col", "emi_col", "spc_col") are
-    // read as well, and attributes this reader does not know, "word(...)",
-    // are skipped instead of ending the attributes.
-    void parse_attributes(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended) const;
+    // read as well, attributes this reader does not know, "word(...)", are
+    // skipped instead of ending the attributes, and "vcol", "proj_pos" and
+    // "proj_scale" take effect (the plain rules read them and hand them
+    // over to no one).
+    void parse_attributes(Reading const& reading) const;
 
 private:
     keyword_table keywords_;

@@ -7,9 +7,10 @@
 
 namespace MQO {
 
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink,
-                       ExtendedSwitch& extended)
+bool convert_materials(MaterialParser const& parser, Reading const& reading)
 {
+    scanner_t const& scan = reading.scan;
+    DocumentSink& sink = reading.sink;
     skip_whitespace(scan);
     if (scan.at_end() || !parser.parse_head(scan))
         return false;
@@ -21,7 +22,7 @@ bool convert_materials(MaterialParser const& parser, scanner_t const& scan, Docu
     while (parser.parse_name(scan, name)) {
         sink.begin_material(name);
         out << "Creating Material -" << Shown{name} << '\n' << std::flush;
-        parser.parse_attributes(scan, sink, extended);
+        parser.parse_attributes(reading);
         sink.end_material();
     }
 

@@ -2,8 +2,7 @@
 #ifndef MIVKA_MATERIALS_MATERIAL_STAGE_HPP
 #define MIVKA_MATERIALS_MATERIAL_STAGE_HPP
 
-#include "document/scanner.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 #include "materials/material_parser.hpp"
 
 namespace MQO {
@@ -11,8 +10,7 @@ namespace MQO {
 // Reads the Material chunk at the scanner: each material's name, then its
 // attributes as they are read, then its end, in document order. Returns
 // whether the chunk matched; the scanner is left where the stage stopped.
-bool convert_materials(MaterialParser const& parser, scanner_t const& scan, DocumentSink& sink,
-                       ExtendedSwitch& extended);
+bool convert_materials(MaterialParser const& parser, Reading const& reading);
 
 }  // namespace MQO
 

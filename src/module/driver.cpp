@@ -122,10 +122,9 @@ void readmqo(std::string const& path)
     bool read = false;
     {
         HostSink sink(document_folder_of(path));
-        sink.set_extended(&extended);
         if (!unpacked.empty())
             sink.set_archive(source.begin(), source.end());
-        read = read_document(scan, sink, extended);
+        read = read_document(Reading{scan, sink, extended});
     }
     if (!read) {
         raise_if_cut_short(source, path);

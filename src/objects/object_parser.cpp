@@ -75,9 +75,22 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name)
     return true;
 }
 
-void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths,
-                             ExtendedSwitch& extended)
+namespace {
+
+// Lines of the object's placement and of what the host does not show.
+bool always_taken(std::int32_t tag)
 {
+    return tag == depth_attribute || tag == folding_attribute || tag == locking_attribute ||
+           tag == color_type_attribute || tag == color_attribute || tag == scale_attribute ||
+           tag == rotation_attribute || tag == translation_attribute;
+}
+
+}  // namespace
+
+void parse_object_attributes(Reading const& reading, std::size_t object, DepthList& depths)
+{
+    scanner_t const& scan = reading.scan;
+    ExtendedSwitch& extended = reading.extended;
     ObjectScale scale;
     auto const apply = [&](std::int32_t tag, attribute_value const& value) {
         if (tag == depth_attribute) {
@@ -94,7 +107,8 @@ void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::siz
             for (std::size_t i = 0; i < triple.count; ++i)
                 scale.factor[i] *= triple[i];
         }
-        sink.object_attribute(static_cast<ObjectAttribute>(tag), value);
+        if (always_taken(tag) || extended.on())
+            reading.sink.object_attribute(static_cast<ObjectAttribute>(tag), value);
     };
     keyword_table const& keywords = ObjectAttributeTable::get().keywords;
     read_keyword_attributes(scan, keywords, 0, 0, apply);

@@ -6,9 +6,7 @@
 #ifndef MIVKA_OBJECTS_OBJECT_PARSER_HPP
 #define MIVKA_OBJECTS_OBJECT_PARSER_HPP
 
-#include "document/foreign.hpp"
-#include "document/scanner.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 #include "document/values.hpp"
 #include "objects/object_context.hpp"
 
@@ -25,9 +23,10 @@ bool parse_object_head(scanner_t const& scan, std::string_view& name);
 // complete attribute; always matches.
 // With extended reading on, attribute lines this reader does not know are
 // skipped to the end of their line (and a block that opens there) instead
-// of ending the attributes.
-void parse_object_attributes(scanner_t const& scan, DocumentSink& sink, std::size_t object, DepthList& depths,
-                             ExtendedSwitch& extended);
+// of ending the attributes, and the lines of how Metasequoia shows the
+// object (shading, visible, mirror, patch, lathe and their settings) take
+// effect; the plain rules read them and hand them over to no one.
+void parse_object_attributes(Reading const& reading, std::size_t object, DepthList& depths);
 
 // The scale an object's attribute lines gave so far, axis by axis.
 struct ObjectScale

@@ -70,21 +70,21 @@ void optional_sub_chunk(scanner_t const& scan, const char* keyword)
 // matched as any other (anything up to the first "}"); when it holds
 // something and extended reading is on, the weights are read out of it, up
 // to the first line that is no number and weight.
-bool weight_sub_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool weight_sub_chunk(Reading const& reading)
 {
     using namespace classic;
-    iterator_t const start = scan.first;
-    if (!(str_p("weit") >> ch_p('{')).parse(scan)) {
-        scan.first = start;
+    scanner_t const& scan = reading.scan;
+    iterator_t content = nullptr;
+    bool const matched = restore_on_failure(scan, [&] {
+        if (!(str_p("weit") >> ch_p('{')).parse(scan))
+            return false;
+        content = scan.first;
+        return bool((*(anychar_p - '}') >> ch_p('}')).parse(scan));
+    });
+    if (!matched)
         return false;
-    }
-    iterator_t content = scan.first;
-    if (!(*(anychar_p - '}') >> ch_p('}')).parse(scan)) {
-        scan.first = start;
-        return false;
-    }
     iterator_t const close = scan.first - 1;
-    if (skip_space(content, close) == close || !extended.on())
+    if (skip_space(content, close) == close || !reading.extended.on())
         return true;
     scanner_t const weights(content, close);
     for (;;) {
@@ -94,7 +94,7 @@ bool weight_sub_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch&
         auto const weight = real_value_parser().parse(weights);
         if (!weight)
             break;
-        sink.vertex_weight(vertex.value(), weight.value());
+        reading.sink.vertex_weight(vertex.value(), weight.value());
     }
     return true;
 }
@@ -103,17 +103,18 @@ bool weight_sub_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch&
 // weight sub-chunk, then the colour sub-chunk, both optional, then "}". With
 // extended reading on, any sub-chunks ("uid", "weit", "color", ...), in any
 // order.
-bool close_after_sub_chunks(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool close_after_sub_chunks(Reading const& reading)
 {
-    if (!extended.known_on()) {
-        weight_sub_chunk(scan, sink, extended);
+    scanner_t const& scan = reading.scan;
+    if (!reading.extended.known_on()) {
+        weight_sub_chunk(reading);
         optional_sub_chunk(scan, "color");
         if (classic::ch_p('}').parse(scan))
             return true;
-        if (!foreign_word_at(scan, {}) || !extended.on())
+        if (!foreign_word_at(scan, {}) || !reading.extended.on())
             return false;
     }
-    while (weight_sub_chunk(scan, sink, extended) || skip_foreign_line(scan, {}))
+    while (weight_sub_chunk(reading) || skip_foreign_line(scan, {}))
         continue;
     return classic::ch_p('}').parse(scan);
 }
@@ -129,10 +130,10 @@ bool parse_vertex_chunk(scanner_t const& scan, DocumentSink& sink)
     return append_vertices(vertex_line_parser(), scan, count.value(), sink) && ch_p('}').parse(scan);
 }
 
-bool parse_vertexattr_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool parse_vertexattr_chunk(Reading const& reading)
 {
     using namespace classic;
-    return (str_p("vertexattr") >> ch_p('{')).parse(scan) && close_after_sub_chunks(scan, sink, extended);
+    return (str_p("vertexattr") >> ch_p('{')).parse(reading.scan) && close_after_sub_chunks(reading);
 }
 
 // The line break that ends the "Vector n [bytes]" line, with any blanks in
@@ -151,9 +152,10 @@ void skip_line_end(scanner_t const& scan)
         scan.first = p;
 }
 
-bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+bool parse_bvertex_chunk(Reading const& reading)
 {
     using namespace classic;
+    scanner_t const& scan = reading.scan;
     if (!str_p("BVertex").parse(scan))
         return false;
     auto const count = unsigned_value_parser().parse(scan);
@@ -162,20 +164,20 @@ bool parse_bvertex_chunk(scanner_t const& scan, DocumentSink& sink, ExtendedSwit
         return false;
     skip_line_end(scan);
     raw_scanner_t const raw(scan.first, scan.last);
-    return append_vertices(binary_vertex_parser(), raw, count.value(), sink) &&
-           close_after_sub_chunks(scan, sink, extended);
+    return append_vertices(binary_vertex_parser(), raw, count.value(), reading.sink) && close_after_sub_chunks(reading);
 }
 
 }  // namespace
 
-void parse_vertex_section(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended)
+void parse_vertex_section(Reading const& reading)
 {
-    sink.begin_vertices();
-    sink.progress(progress_parser().parse(scan).value());
+    scanner_t const& scan = reading.scan;
+    reading.sink.begin_vertices();
+    reading.sink.progress(progress_parser().parse(scan).value());
 
-    if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, sink); }))
-        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(scan, sink, extended); });
-    restore_on_failure(scan, [&] { return parse_bvertex_chunk(scan, sink, extended); });
+    if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, reading.sink); }))
+        restore_on_failure(scan, [&] { return parse_vertexattr_chunk(reading); });
+    restore_on_failure(scan, [&] { return parse_bvertex_chunk(reading); });
 }
 
 }  // namespace MQO

@@ -7,9 +7,7 @@
 #ifndef MIVKA_OBJECTS_VERTEX_SECTION_HPP
 #define MIVKA_OBJECTS_VERTEX_SECTION_HPP
 
-#include "document/foreign.hpp"
-#include "document/scanner.hpp"
-#include "document/sink.hpp"
+#include "document/reading.hpp"
 #include "document/values.hpp"
 
 namespace MQO {
@@ -21,7 +19,7 @@ typedef vector_parser<float, 3, single_real_parser> vertex_line_parser;
 // vertexattr chunk) and the optional BVertex chunk. Always matches.
 // With extended reading on, the vertexattr and BVertex chunks may hold any
 // sub-chunks.
-void parse_vertex_section(scanner_t const& scan, DocumentSink& sink, ExtendedSwitch& extended);
+void parse_vertex_section(Reading const& reading);
 
 }  // namespace MQO
 

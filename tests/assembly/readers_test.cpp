@@ -2,7 +2,7 @@
 // which order, and where each leaves the scanner. No interpreter runs here.
 #include "assembly/document_reader.hpp"
 #include "assembly/face_chunk.hpp"
-#include "assembly/recording_sink.hpp"
+#include "document/recording_sink.hpp"
 #include "document/progress_parser.hpp"
 #include "materials/material_parser.hpp"
 #include "materials/material_stage.hpp"
@@ -30,7 +30,7 @@ struct Read
               return on;
           })
     {
-        matched = MQO::read_document(t.scan, sink, extended_switch);
+        matched = MQO::read_document(MQO::Reading{t.scan, sink, extended_switch});
     }
 
     CapturedConsole console;
@@ -75,7 +75,7 @@ TEST(MaterialReader, AnAttributeWithoutItsParenthesisIsHandedOverThenReadingStop
     RecordingSink sink;
     CapturedConsole console;
     auto plain = MQO::ExtendedSwitch::fixed(false);
-    EXPECT_TRUE(MQO::convert_materials(MQO::MaterialParser(), t.scan, sink, plain));
+    EXPECT_TRUE(MQO::convert_materials(MQO::MaterialParser(), MQO::Reading{t.scan, sink, plain}));
     ASSERT_EQ(sink.materials[0].attributes.size(), 1u);
     EXPECT_EQ(t.rest(), "dif(0.5 spc(1)\n}\n");
 }
@@ -113,7 +113,7 @@ TEST(VertexReader, BinaryVerticesAndTheirSubChunks)
     sink.objects.emplace_back();
     MQO::reset_progress_total();
     auto plain = MQO::ExtendedSwitch::fixed(false);
-    MQO::parse_vertex_section(t.scan, sink, plain);
+    MQO::parse_vertex_section(MQO::Reading{t.scan, sink, plain});
     ASSERT_EQ(sink.objects[0].vertices.size(), 2u);
     EXPECT_EQ(sink.objects[0].vertices[0], (std::array<float, 3>{1.5f, second, 3}));
     EXPECT_EQ(t.rest(), "\nface");
@@ -127,7 +127,7 @@ TEST(VertexReader, AVertexChunkThatDoesNotCloseLeavesTheScannerAtItsStart)
     sink.objects.emplace_back();
     MQO::reset_progress_total();
     auto plain = MQO::ExtendedSwitch::fixed(false);
-    MQO::parse_vertex_section(t.scan, sink, plain);
+    MQO::parse_vertex_section(MQO::Reading{t.scan, sink, plain});
     EXPECT_EQ(sink.objects[0].vertices.size(), 1u);  // handed over as read
     EXPECT_EQ(t.rest(), "vertex 2 {\n\t1 2 3\n}\nface");
 }
@@ -139,7 +139,7 @@ TEST(FaceReader, FacesEdgesAndTheLinesThatGiveNothing)
     RecordingSink sink;
     sink.objects.emplace_back();
     auto plain = MQO::ExtendedSwitch::fixed(false);
-    EXPECT_TRUE(MQO::parse_face_chunk(t.scan, sink, plain));
+    EXPECT_TRUE(MQO::parse_face_chunk(MQO::Reading{t.scan, sink, plain}));
     auto const& o = sink.objects[0];
     ASSERT_EQ(o.faces.size(), 2u);  // the part out of order ends the chunk after its face
     EXPECT_EQ(o.faces[0].line.material_number, 1);

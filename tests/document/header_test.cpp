@@ -1,5 +1,6 @@
 #include "document/header.hpp"
 #include "document/progress_parser.hpp"
+#include "document/recording_sink.hpp"
 #include "text_scanner.hpp"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,13 @@ struct HeaderRun
     {
         MQO::reset_progress_total();
         MQO::skip_whitespace(t.scan);
-        matched = MQO::match_header(t.scan, [this](double f) { reports.push_back(f); });
+        auto plain = MQO::ExtendedSwitch::fixed(false);
+        matched = MQO::match_header(MQO::Reading{t.scan, sink, plain});
     }
 
     TextScanner t;
+    MQO::RecordingSink sink;
     bool matched = false;
-    std::vector<double> reports;
 };
 
 std::string const head = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n";
@@ -46,14 +48,14 @@ TEST(Header, RefusesOtherOpenings)
 TEST(Header, ReportsZeroFirstWithTheTotalFromTheFirstNonWhitespace)
 {
     HeaderRun const run("\n\n  " + head + "Scene {}");
-    ASSERT_EQ(run.reports.size(), 1u);
-    EXPECT_EQ(run.reports[0], 0.0);
+    ASSERT_EQ(run.sink.progress_reports.size(), 1u);
+    EXPECT_EQ(run.sink.progress_reports[0], 0.0);
     EXPECT_EQ(MQO::progress_total(), head.size() + 8);
 
     // Also when the header then fails.
     HeaderRun const failed("Metasequoia Documen");
     EXPECT_FALSE(failed.matched);
-    EXPECT_EQ(failed.reports, std::vector<double>{0.0});
+    EXPECT_EQ(failed.sink.progress_reports, std::vector<double>{0.0});
 }
 
 TEST(Header, StopsRightAfterTheSceneChunk)

@@ -1,7 +1,7 @@
 // A sink that keeps what the readers hand over in plain structures: for
 // looking at what a document holds without any host.
-#ifndef MIVKA_ASSEMBLY_RECORDING_SINK_HPP
-#define MIVKA_ASSEMBLY_RECORDING_SINK_HPP
+#ifndef MIVKA_DOCUMENT_RECORDING_SINK_HPP
+#define MIVKA_DOCUMENT_RECORDING_SINK_HPP
 
 #include "document/face_line.hpp"
 #include "document/sink.hpp"
