@@ -98,7 +98,9 @@ public:
 
     // An Object chunk: its name, its attribute lines, its vertices (in the
     // document's axes), the face chunk (faces and two-corner edges), then
-    // the object is complete, or it was cut off before its faces.
+    // the object is complete, or it was cut off before its faces. A filter
+    // between the readers and the sink may add vertices after the faces
+    // began, for the faces it adds after them.
     virtual void begin_object(std::string_view name) = 0;
     virtual void object_attribute(ObjectAttribute attribute, attribute_value const& value) = 0;
     virtual void begin_vertices() = 0;

@@ -1,13 +1,14 @@
 #include "module/driver.hpp"
 
 #include "assembly/document_reader.hpp"
+#include "assembly/mirror_joining.hpp"
 #include "document/archive.hpp"
 #include "document/clock.hpp"
 #include "document/console.hpp"
 #include "document/document_source.hpp"
 #include "host/host.hpp"
 #include "host/host_sink.hpp"
-#include "materials/texture_paths.hpp"
+#include "document/texture_paths.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -124,7 +125,9 @@ void readmqo(std::string const& path)
         HostSink sink(document_folder_of(path));
         if (!unpacked.empty())
             sink.set_archive(source.begin(), source.end());
-        read = read_document(Reading{scan, sink, extended});
+        // Connected mirror halves are joined on their way to the host.
+        MirrorJoining joining(sink);
+        read = read_document(Reading{scan, joining, extended});
     }
     if (!read) {
         raise_if_cut_short(source, path);

@@ -1,4 +1,4 @@
-#include "materials/texture_paths.hpp"
+#include "document/texture_paths.hpp"
 
 #include <algorithm>
 

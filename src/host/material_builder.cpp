@@ -1,24 +1,15 @@
 // Materials in the host: their attributes, texture images and the
 // projection Empty.
-#include "host/host_sink.hpp"
+#include "host/material_builder.hpp"
 
-#include "document/archive.hpp"
-#include "document/console.hpp"
-#include "materials/texture_paths.hpp"
-
-#include <boost/filesystem/exception.hpp>
-#include <boost/filesystem/operations.hpp>
-#include <boost/filesystem/path.hpp>
 #include <boost/python/extract.hpp>
+#include <boost/python/list.hpp>
 #include <boost/python/tuple.hpp>
 #include <boost/variant/get.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <ostream>
-#include <vector>
 
 namespace MQO {
 
@@ -47,34 +38,6 @@ HostObject& projection_empty()
     return *empty;
 }
 
-// Whether the file system has an entry (file or folder) at `path`. A name
-// with a NUL byte inside, a name too long for the system, a loop of symbolic
-// links and a folder we may not search name no file we can load; other
-// failures of the query raise.
-bool file_exists(std::string const& path)
-{
-    if (path.empty() || path.find('\0') != std::string::npos)
-        return false;
-    namespace errc = boost::system::errc;
-    boost::system::error_code error;
-    bool const found = boost::filesystem::exists(boost::filesystem::path(path), error);
-    if (!error || error == errc::no_such_file_or_directory || error == errc::not_a_directory ||
-        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels ||
-        error == errc::permission_denied || error == errc::operation_not_permitted)
-        return found;
-    throw boost::filesystem::filesystem_error("boost::filesystem::exists", boost::filesystem::path(path), error);
-}
-
-bool is_relative(std::string const& file)
-{
-    return !file.empty() && file[0] != '/' && file[0] != '\\';
-}
-
-void report_unloadable(TextureSlot const& slot, std::string const& path)
-{
-    console() << "Unable to Load " << slot.name << '[' << Shown{path} << "]\n";
-}
-
 int texture_constant(const char* group, const char* member)
 {
     return python::extract<int>(host::blender("Texture").attr(group).attr(member));
@@ -93,50 +56,18 @@ std::uint32_t hardness_of(double power)
 
 }  // namespace
 
-HostSink::HostSink(std::string document_folder)
-    : document_folder_(std::move(document_folder)), materials_(host::new_list())
+MaterialBuilder::MaterialBuilder(std::string document_folder)
+    : textures_(std::move(document_folder)), materials_(host::new_list())
 {
 }
 
-HostSink::~HostSink()
-{
-    if (!unpacked_folder_.empty()) {
-        boost::system::error_code ignored;
-        boost::filesystem::remove_all(unpacked_folder_, ignored);
-    }
-    if (!code_page_set_)
-        return;
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
-    try {
-        host::blender("Set")("codepage", HostObject());
-    } catch (python::error_already_set const&) {
-        PyErr_Clear();
-    } catch (...) {
-    }
-    PyErr_Restore(type, value, traceback);
-}
-
-void HostSink::progress(double fraction)
-{
-    host::report_progress(fraction, "...");
-}
-
-void HostSink::code_page(std::string_view page)
-{
-    host::blender("Set")("codepage", host::bytes(page));
-    code_page_set_ = true;
-}
-
-void HostSink::begin_material(std::string_view name)
+void MaterialBuilder::begin_material(std::string_view name)
 {
     projection_ = Projection();
     material_ = host::blender("Material").attr("New")(host::bytes(name));
 }
 
-void HostSink::end_material()
+void MaterialBuilder::end_material()
 {
     materials_.attr("append")(material_);
     ++material_count_;
@@ -144,7 +75,7 @@ void HostSink::end_material()
 
 // By the class of the tag, tested in the order integer, real, text, vector;
 // a tag of no class is dropped.
-void HostSink::material_attribute(MaterialTag tag, attribute_value const& value)
+void MaterialBuilder::material_attribute(MaterialTag tag, attribute_value const& value)
 {
     if (tag & MQO::integer_attribute) {
         integer_attribute(tag, boost::get<std::uint32_t>(value));
@@ -166,7 +97,7 @@ void HostSink::material_attribute(MaterialTag tag, attribute_value const& value)
 // "shader" sets the specular shader; "proj_type" the projection mapping;
 // "vcol" (vertex colours shown) and "dbls" (both sides shown) are the
 // material's modes.
-void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
+void MaterialBuilder::integer_attribute(MaterialTag tag, std::uint32_t value)
 {
     if (tag == shader_tag) {
         // Shaders 0 to 2 keep the host's default; 3 and up are its shaders 1 and up.
@@ -184,7 +115,7 @@ void HostSink::integer_attribute(MaterialTag tag, std::uint32_t value)
 // "dif", "amb", "emi", "spc" (doubled) and "power" (times 5.11, as a whole
 // number from 0 up); from newer documents, "reflect" (mirror reflection)
 // and "refract" (index of refraction).
-void HostSink::real_attribute(MaterialTag tag, double value)
+void MaterialBuilder::real_attribute(MaterialTag tag, double value)
 {
     static const char* const plain_setters[] = {"setRef", "setAmb", "setEmit"};
     if (tag >= dif_tag && tag <= emi_tag)
@@ -201,7 +132,7 @@ void HostSink::real_attribute(MaterialTag tag, double value)
 
 // "col" sets colour and alpha, "proj_angle" rotates the projection Empty;
 // only the `count` values that were read are used.
-void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size_t count)
+void MaterialBuilder::vector_attribute(MaterialTag tag, double const* values, std::size_t count)
 {
     if (tag == col_tag) {
         // A colour needs its three components; alpha is set only when given.
@@ -227,91 +158,14 @@ void HostSink::vector_attribute(MaterialTag tag, double const* values, std::size
     }
 }
 
-// The image file for a file text: as written, next to the document, or in
-// the folder that the registry record holds for this kind of texture.
-bool HostSink::find_image(int slot_index, std::string const& file, std::string& found) const
-{
-    TextureSlot const& slot = texture_slots[slot_index];
-    if (file_exists(file)) {
-        found = file;
-        return true;
-    }
-    if (is_relative(file) && !document_folder_.empty()) {
-        std::string const beside = join_texture_path(document_folder_, file);
-        if (file_exists(beside)) {
-            found = beside;
-            return true;
-        }
-    }
-    if (!host::registry_record().has_key(slot.name)) {
-        report_unloadable(slot, file);
-        return false;
-    }
-    std::string const folder = python::extract<std::string>(host::registry_record()[slot.name]);
-    std::string const joined = join_texture_path(folder, file);
-    if (!file_exists(joined)) {
-        report_unloadable(slot, joined);
-        return false;
-    }
-    found = joined;
-    return true;
-}
-
-// A texture that the archive holds: unpacked into a folder of the sink's
-// own (made on first need, removed with the sink), from which the host
-// loads it; the host then keeps the image's bytes itself.
-bool HostSink::unpack_image(std::string const& file, std::string& found)
-{
-    if (archive_begin_ == nullptr)
-        return false;
-    // A texture that several materials use is unpacked once.
-    auto const known = unpacked_.find(file);
-    if (known != unpacked_.end()) {
-        found = known->second;
-        return true;
-    }
-    if (!archive_members_)
-        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
-    std::vector<char> bytes;
-    std::string name;
-    if (!archive_members_->unpack(file, bytes, name) || name.empty() ||
-        name.find('\0') != std::string::npos || name == "." || name == "..")
-        return false;
-    if (unpacked_folder_.empty()) {
-        boost::system::error_code error;
-        boost::filesystem::path const folder =
-            boost::filesystem::temp_directory_path(error) / boost::filesystem::unique_path("mivka-%%%%-%%%%-%%%%");
-        if (error || !boost::filesystem::create_directory(folder, error) || error)
-            return false;
-        unpacked_folder_ = folder.string();
-    }
-    // Each in a folder of its own: members of one file name in different
-    // folders stay apart (the host takes an image of a known path for the
-    // one it already has).
-    std::string const folder = unpacked_folder_ + "/" + std::to_string(unpacked_.size());
-    boost::system::error_code error;
-    boost::filesystem::create_directory(folder, error);
-    if (error)
-        return false;
-    std::string const path = folder + "/" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out)
-        return false;
-    unpacked_.emplace(file, path);
-    found = path;
-    return true;
-}
-
 // "tex", "bump" and "alpha"/"aplane": the image file for texture slot 0, 1
 // or 2; from the document's archive first, when it came in one.
-void HostSink::texture(int slot_index, std::string const& file)
+void MaterialBuilder::texture(int slot_index, std::string const& file)
 {
     TextureSlot const& slot = texture_slots[slot_index];
     std::string image_path;
-    bool const unpacked = unpack_image(file, image_path);
-    if (!unpacked && !find_image(slot_index, file, image_path))
+    bool unpacked = false;
+    if (!textures_.find(slot.name, file, image_path, unpacked))
         return;
 
     HostObject const texture = host::blender("Texture").attr("New")(slot.name);
@@ -319,10 +173,10 @@ void HostSink::texture(int slot_index, std::string const& file)
     if (!host::load_image(image_path, image)) {
         // A file that is there but that the host cannot read as an image
         // (damaged, or a format it does not know) is one we cannot load.
-        report_unloadable(slot, image_path);
+        report_unloadable(slot.name, image_path);
         return;
     }
-    // Its file goes with the sink's folder: the image keeps its bytes.
+    // Its file goes with the finder's folder: the image keeps its bytes.
     if (unpacked)
         image.attr("pack")();
     texture.attr("setType")("Image");
@@ -337,7 +191,7 @@ void HostSink::texture(int slot_index, std::string const& file)
 // "proj_type": a new Empty, linked into the current scene, becomes the
 // object through which the material's first three texture slots are mapped.
 // The Empty is remembered for later "proj_angle" attributes.
-void HostSink::projection_type(std::uint32_t type)
+void MaterialBuilder::projection_type(std::uint32_t type)
 {
     if (type == 0)
         return;
@@ -384,7 +238,7 @@ HostObject projection_turn(double x, double y, double z)
 }  // namespace
 
 // "proj_angle": rotates the Empty of the latest "proj_type", if any.
-void HostSink::projection_angle(double x, double y, double z)
+void MaterialBuilder::projection_angle(double x, double y, double z)
 {
     if (HostObject* const empty = live_projection_empty())
         empty->attr("setMatrix")(projection_turn(x, y, z));
@@ -395,7 +249,7 @@ void HostSink::projection_angle(double x, double y, double z)
 // across twice "proj_scale" in the document's axes (the texture
 // coordinates Metasequoia gives a planar projection), turned by
 // "proj_angle" as the Empty of the plain rules is.
-void HostSink::place_projection()
+void MaterialBuilder::place_projection()
 {
     HostObject* const empty = live_projection_empty();
     if (!empty)

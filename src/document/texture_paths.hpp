@@ -1,6 +1,6 @@
 // Texture file names as the document gives them, joined to folders.
-#ifndef MIVKA_MATERIALS_TEXTURE_PATHS_HPP
-#define MIVKA_MATERIALS_TEXTURE_PATHS_HPP
+#ifndef MIVKA_DOCUMENT_TEXTURE_PATHS_HPP
+#define MIVKA_DOCUMENT_TEXTURE_PATHS_HPP
 
 #include <string>
 

@@ -1,0 +1,142 @@
+#include "host/texture_files.hpp"
+
+#include "document/console.hpp"
+#include "document/texture_paths.hpp"
+#include "host/host.hpp"
+
+#include <boost/filesystem/exception.hpp>
+#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
+#include <boost/python/extract.hpp>
+
+#include <fstream>
+#include <ostream>
+#include <vector>
+
+namespace MQO {
+
+namespace python = boost::python;
+
+namespace {
+
+// Whether the file system has an entry (file or folder) at `path`. A name
+// with a NUL byte inside, a name too long for the system, a loop of symbolic
+// links and a folder we may not search name no file we can load; other
+// failures of the query raise.
+bool file_exists(std::string const& path)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    namespace errc = boost::system::errc;
+    boost::system::error_code error;
+    bool const found = boost::filesystem::exists(boost::filesystem::path(path), error);
+    if (!error || error == errc::no_such_file_or_directory || error == errc::not_a_directory ||
+        error == errc::filename_too_long || error == errc::too_many_symbolic_link_levels ||
+        error == errc::permission_denied || error == errc::operation_not_permitted)
+        return found;
+    throw boost::filesystem::filesystem_error("boost::filesystem::exists", boost::filesystem::path(path), error);
+}
+
+bool is_relative(std::string const& file)
+{
+    return !file.empty() && file[0] != '/' && file[0] != '\\';
+}
+
+}  // namespace
+
+void report_unloadable(const char* slot_name, std::string const& path)
+{
+    console() << "Unable to Load " << slot_name << '[' << Shown{path} << "]\n";
+}
+
+TextureFiles::~TextureFiles()
+{
+    if (!unpacked_folder_.empty()) {
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(unpacked_folder_, ignored);
+    }
+}
+
+bool TextureFiles::find(const char* slot_name, std::string const& file, std::string& path, bool& unpacked)
+{
+    unpacked = unpack(file, path);
+    return unpacked || find_file(slot_name, file, path);
+}
+
+// The image file for a file text: as written, next to the document, or in
+// the folder that the registry record holds for this kind of texture.
+bool TextureFiles::find_file(const char* slot_name, std::string const& file, std::string& found) const
+{
+    if (file_exists(file)) {
+        found = file;
+        return true;
+    }
+    if (is_relative(file) && !document_folder_.empty()) {
+        std::string const beside = join_texture_path(document_folder_, file);
+        if (file_exists(beside)) {
+            found = beside;
+            return true;
+        }
+    }
+    if (!host::registry_record().has_key(slot_name)) {
+        report_unloadable(slot_name, file);
+        return false;
+    }
+    std::string const folder = python::extract<std::string>(host::registry_record()[slot_name]);
+    std::string const joined = join_texture_path(folder, file);
+    if (!file_exists(joined)) {
+        report_unloadable(slot_name, joined);
+        return false;
+    }
+    found = joined;
+    return true;
+}
+
+// A texture that the archive holds: unpacked into a folder of the finder's
+// own (made on first need, removed with the finder), from which the host
+// loads it; the host then keeps the image's bytes itself.
+bool TextureFiles::unpack(std::string const& file, std::string& found)
+{
+    if (archive_begin_ == nullptr)
+        return false;
+    // A texture that several materials use is unpacked once.
+    auto const known = unpacked_.find(file);
+    if (known != unpacked_.end()) {
+        found = known->second;
+        return true;
+    }
+    if (!archive_members_)
+        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
+    std::vector<char> bytes;
+    std::string name;
+    if (!archive_members_->unpack(file, bytes, name) || name.empty() ||
+        name.find('\0') != std::string::npos || name == "." || name == "..")
+        return false;
+    if (unpacked_folder_.empty()) {
+        boost::system::error_code error;
+        boost::filesystem::path const folder =
+            boost::filesystem::temp_directory_path(error) / boost::filesystem::unique_path("mivka-%%%%-%%%%-%%%%");
+        if (error || !boost::filesystem::create_directory(folder, error) || error)
+            return false;
+        unpacked_folder_ = folder.string();
+    }
+    // Each in a folder of its own: members of one file name in different
+    // folders stay apart (the host takes an image of a known path for the
+    // one it already has).
+    std::string const folder = unpacked_folder_ + "/" + std::to_string(unpacked_.size());
+    boost::system::error_code error;
+    boost::filesystem::create_directory(folder, error);
+    if (error)
+        return false;
+    std::string const path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.close();
+    if (!out)
+        return false;
+    unpacked_.emplace(file, path);
+    found = path;
+    return true;
+}
+
+}  // namespace MQO

@@ -1,0 +1,56 @@
+// Where the image file for a material's texture is: in the archive the
+// document came out of (unpacked into a folder of our own, removed with
+// the finder), as written, next to the document, or in the folder that
+// the registry record holds for the kind of texture.
+#ifndef MIVKA_HOST_TEXTURE_FILES_HPP
+#define MIVKA_HOST_TEXTURE_FILES_HPP
+
+#include "document/archive.hpp"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace MQO {
+
+class TextureFiles
+{
+public:
+    // `document_folder`: the folder of the document being read.
+    explicit TextureFiles(std::string document_folder) : document_folder_(std::move(document_folder)) {}
+    ~TextureFiles();
+    TextureFiles(TextureFiles const&) = delete;
+    TextureFiles& operator=(TextureFiles const&) = delete;
+
+    // The archive that the document came out of: its textures are looked
+    // for there first. The bytes must outlive the finder.
+    void set_archive(const char* begin, const char* end)
+    {
+        archive_begin_ = begin;
+        archive_end_ = end;
+    }
+
+    // The image file for a file text of a texture of kind `slot_name`
+    // (also the registry key of its folder): false, said on the console,
+    // when there is none. `unpacked`: it came out of the archive (and goes
+    // with the finder's folder).
+    bool find(const char* slot_name, std::string const& file, std::string& path, bool& unpacked);
+
+private:
+    bool find_file(const char* slot_name, std::string const& file, std::string& found) const;
+    bool unpack(std::string const& file, std::string& found);
+
+    std::string document_folder_;
+    const char* archive_begin_ = nullptr;
+    const char* archive_end_ = nullptr;
+    std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture
+    std::string unpacked_folder_;  // textures unpacked from the archive
+    std::unordered_map<std::string, std::string> unpacked_;  // file text, the file unpacked for it
+};
+
+// The console line for a texture file that cannot be loaded.
+void report_unloadable(const char* slot_name, std::string const& path);
+
+}  // namespace MQO
+
+#endif
