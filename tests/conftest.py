@@ -35,6 +35,15 @@ NO_CORPUS = "the real documents are not beside the project (../shared/corpus/mqo
 needs_corpus = pytest.mark.skipif(not HAS_CORPUS, reason=NO_CORPUS)
 
 
+def run_mivka(*arguments, timeout=None):
+    """The mivka command, as users run it, with this build's module."""
+    import subprocess
+
+    environment = dict(os.environ, MIVKA_BUILD_DIR=str(BUILD))
+    return subprocess.run([sys.executable, str(ROOT / "tools" / "mivka")] + [str(a) for a in arguments],
+                          capture_output=True, env=environment, timeout=timeout)
+
+
 def corpus_table():
     """The rows of the corpus's own list of its documents, as {column: text};
     skips the calling test when the corpus is not there."""

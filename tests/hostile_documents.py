@@ -1,6 +1,10 @@
 """Small documents that once stopped a conversion, crashed Blender or put
 vertices in the wrong place, written out by name. Each is legal MQO text."""
 
+import struct
+
+from conftest import HEAD as CRLF_HEAD  # the header as Metasequoia writes it, with a Scene line
+
 HEAD = "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n}\n"
 TRIANGLE = "\tvertex 3 {\n\t\t1 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"
 
@@ -166,3 +170,27 @@ MODIFIER_BUDGETS = [
                                      obj("b", ("patch 3", "segment 6"), _grid(5000))], [(0, 6), (0, 3)]),
     ("ngon_of_1000_corners", [obj("a", ("patch 3", "segment 6"), _ngon(1000))], [(0, 0)]),
 ]
+
+
+# A broken document may legitimately make the host refuse a lookup (a
+# vertex or material number beyond its list) or meet an object whose mesh
+# was never linked.
+HOST_ERRORS = (IndexError, AttributeError, TypeError, ValueError, OSError, RuntimeError)
+
+PNG = b"\x89PNG\r\n\x1a\n" + bytes(16)
+
+
+def document_text(vertices=1200):
+    """A document that makes every host call at least once, most of them many times."""
+    rows = "".join("\t\t%d %d %d\n" % (i % 7, i % 11, i % 13) for i in range(vertices))
+    faces = "".join("\t\t3 V(%d %d %d) M(%d) UV(0 0 1 0 1 1) COL(1 2 3)\n" % (i, i + 1, i + 2, i % 2)
+                    for i in range(0, vertices - 2, 3))
+    text = (CRLF_HEAD + 'Material 2 {\n\t"a" shader(3) col(1 1 1 0.5) dif(0.8) amb(0.6) emi(0.1) spc(0.2) power(9)'
+            ' tex("t.png") bump("t.png") aplane("t.png") proj_type(1) proj_angle(10 20 30)\n\t"b" col(1 0 0 1)\n}\n'
+            'Object "root" {\n\tdepth 0\n\tscale 1 2 3\n\trotation 10 20 30\n\ttranslation 1 2 3\n'
+            "\tvertex %d {\n%s\t}\n\tface %d {\n%s\t\t2 V(0 5)\n\t}\n}\n" % (vertices, rows, vertices // 3 + 1, faces))
+    binary = struct.pack("<9f", 1, 2, 3, 4, 5, 6, 7, 8, 9)
+    return text.encode() + (b'Object "child" {\n\tdepth 1\n\tBVertex 3 {\n\t\tVector 3 [36]\n' + binary +
+                            b'\n\t}\n\tface 1 {\n\t\t3 V(0 1 2) M(1)\n\t}\n}\nEof\n')
+
+

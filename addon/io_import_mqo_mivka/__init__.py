@@ -13,9 +13,7 @@ bl_info = {
 }
 
 import os
-import re
 import sys
-import tempfile
 
 import bpy
 from bpy.props import BoolProperty, CollectionProperty, FloatProperty, StringProperty
@@ -46,77 +44,22 @@ def _load_mivka():
 
 def _convert(Blender, Mivka, path):
     """Runs the conversion of one document. Returns what the user is to be
-    told, as (kind of report, text), or None when it came across whole: the
-    progress bar's last word and the console tell. The console goes to a
-    file meanwhile (a file never blocks the conversion), then on to
-    Blender's own output."""
-    reports = []
-    draw = Blender.Window.DrawProgressBar
+    told, as (kind of report, text), or None when it came across whole. The
+    console goes to a file meanwhile, then on to Blender's own output."""
+    from blender24 import conversion
 
-    def watched(fraction, text):
-        reports.append(text)
-        return draw(fraction, text)
-
-    _flush()
-    try:
-        saved = os.dup(1)
-    except OSError:  # no standard output at all: nothing of the console to keep
-        saved = None
-    with tempfile.TemporaryFile() as console:
-        if saved is not None:
-            os.dup2(console.fileno(), 1)
-        Blender.Window.DrawProgressBar = watched
-        try:
-            Mivka.readmqo(os.fsencode(path))
-        finally:
-            Blender.Window.DrawProgressBar = draw
-            Blender.finish()  # what a conversion that raised left waiting
-            _flush()
-            text = b""
-            if saved is not None:
-                os.dup2(saved, 1)
-                os.close(saved)
-                console.seek(0)
-                text = console.read()
-                _forward(text)
-    return _outcome(path, reports, text)
-
-
-def _flush():
-    if sys.stdout is not None:
-        sys.stdout.flush()
-
-
-def _forward(text):
-    """The console on to Blender's own output, whatever becomes of it."""
-    try:
-        while text:
-            text = text[os.write(1, text):]
-    except OSError:
-        pass
-
-
-def _line_after(text, opening):
-    line = text.split(opening, 1)[1].split(b"\n", 1)[0]
-    return line.decode("utf-8", "replace").strip()
-
-
-def _outcome(path, reports, text):
     name = os.path.basename(path)
-    if not reports:
-        return "ERROR", "Cannot open %s" % name
-    if reports[-1] == "Error":
-        if b"Unable to read archive. " in text:
-            return "ERROR", "Cannot read the archive %s" % _line_after(text, b"Unable to read archive. ")
-        return "ERROR", "%s is not a Metasequoia text document this importer reads" % name
+    came = conversion.run(Blender, Mivka, path, conversion.ConsoleToFile(), shown=name)
+    if came.failure:
+        # A sentence starts with a capital, unless it starts with the file's name.
+        told = came.failure if came.failure.startswith(name) else came.failure[:1].upper() + came.failure[1:]
+        return "ERROR", told
     said = []
-    if b"Stopped reading at line " in text:
-        said.append("%s was read only in part: it stopped at line %s"
-                    % (name, _line_after(text, b"Stopped reading at line ")))
-    lowered = len(re.findall(rb"too large to build", text))
-    if lowered:
+    if came.stopped_at is not None:
+        said.append("%s was read only in part: it stopped at line %s" % (name, came.stopped_at))
+    if came.lowered:
         said.append("%s: %d lathe or subdivision settings lowered or left out, too large to build (see the console)"
-                    % (name, lowered))
+                    % (name, came.lowered))
     return ("WARNING", "; ".join(said)) if said else None
 
 
@@ -146,16 +89,11 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
 
     def execute(self, context):
         Blender, Mivka = _load_mivka()
-        record = Blender.Registry.GetKey("Mivka") or {}
-        record["Scale"] = self.scale
-        record["Extended"] = not self.strict
-        for key, folder in (("ColorMap", self.color_maps), ("NormalMap", self.normal_maps),
-                            ("AlphaMap", self.alpha_maps)):
-            if folder:
-                record[key] = bpy.path.abspath(folder)
-            else:
-                record.pop(key, None)
-        Blender.Registry.SetKey("Mivka", record)
+        from blender24 import conversion
+
+        folders = (("ColorMap", self.color_maps), ("NormalMap", self.normal_maps), ("AlphaMap", self.alpha_maps))
+        conversion.apply_settings(Blender, self.scale, self.strict,
+                                  [(kind, bpy.path.abspath(folder)) for kind, folder in folders if folder], fresh=True)
         built = False
         for path in self._paths():
             try:

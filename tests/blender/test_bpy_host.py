@@ -14,7 +14,7 @@ import zipfile
 
 import pytest
 
-from conftest import BUILD, HAS_CORPUS, ROOT, SANITIZED, corpus_table, CORPUS
+from conftest import BUILD, HAS_CORPUS, ROOT, SANITIZED, corpus_table, CORPUS, run_mivka as run
 from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, huge_coordinate, long_name,
                                many_materials, obj, projected, rotated_again)
 
@@ -25,11 +25,10 @@ pytestmark = [
 
 sys.path.insert(0, str(ROOT / "bench"))
 sys.path.insert(0, str(ROOT / "tools"))
-sys.path.insert(0, str(ROOT / "tests" / "tools"))
 
 
 def run_blender(*arguments):
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(ROOT / "tools" / "mivka_blender.py"), "--"]
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(ROOT / "tools" / "mivka_command" / "in_blender.py"), "--"]
                           + [str(a) for a in arguments], capture_output=True, timeout=1200,
                           env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
     assert done.returncode == 0 and b"Traceback" not in done.stderr, done.stderr[-3000:]
@@ -173,8 +172,6 @@ def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
 def test_a_mirrored_half_exports_as_the_whole_model(mode, x, vertices, tmp_path, capfd):
     """Both halves in the .glb; connected ones welded where they meet."""
     from hostile_documents import connected_half
-    from test_mivka import run
-
     (tmp_path / "half.mqo").write_text(connected_half(mode, x))
     done = run(tmp_path / "half.mqo", "-o", tmp_path / "half.glb")
     assert done.returncode == 0, done.stderr[-3000:]
@@ -192,8 +189,6 @@ FOLDED = ("\tvertex 6 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n\t\t0 1 0\n\t\t1 2 0.3
 def test_smooth_faces_share_their_normals_in_gltf(shading, vertices, tmp_path, capfd):
     """A smooth fold within the crease angle keeps one normal per vertex of
     the shared edge, so the exporter shares those vertices."""
-    from test_mivka import run
-
     (tmp_path / "fold.mqo").write_text(HEAD + obj("fold", shading, FOLDED))
     done = run(tmp_path / "fold.mqo", "-o", tmp_path / "fold.glb")
     assert done.returncode == 0, done.stderr[-3000:]
@@ -201,8 +196,6 @@ def test_smooth_faces_share_their_normals_in_gltf(shading, vertices, tmp_path, c
 
 
 def test_an_archive_converts_as_its_document(tmp_path, capfd):
-    from test_mivka import run
-
     # Its texture travels inside it.
     with zipfile.ZipFile(tmp_path / "lantern.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
         archive.write(ROOT / "samples" / "lantern.mqo", "lantern.mqo")
@@ -289,7 +282,7 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     assert found["objects"] == [["body", None, 6], ["handle", "body", 1]]
     assert found["twice"] == 4
     assert found["drop"] == ([["import_scene.mivka_mqo", ".mqo;.mqoz"]] if found["blender"] >= [4, 1] else [])
-    assert "refused.mqo is not a Metasequoia text document this importer reads" in found["refused"]
+    assert "refused.mqo is not a Metasequoia text document of format 1.x" in found["refused"]
     assert found["part"] == ["FINISHED"]
     assert b"part.mqo was read only in part: it stopped at line 16: %%%" in done.stdout + done.stderr
 
@@ -448,8 +441,6 @@ def test_documents_that_broke_blender_convert(tmp_path):
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):
     from hostile_documents import depth_chain, outside_layout
-    from test_mivka import run
-
     path = outside_layout(tmp_path)
     done = run("-o", tmp_path / "x.glb", "--", path)
     assert done.returncode == 0 and (tmp_path / "x.glb").stat().st_size > 0, done.stderr[-3000:]
@@ -463,8 +454,6 @@ def test_the_command_through_blender_reports_in_one_line(tmp_path):
 
 
 def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path):
-    from test_mivka import run
-
     library = tmp_path / "library"
     (library / "sub").mkdir(parents=True)
     (library / "good.mqo").write_text(HEAD + obj("a"))
@@ -489,8 +478,6 @@ def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path)
 
 
 def test_a_preview_shows_a_model_that_spans_the_float_range(tmp_path):
-    from test_mivka import run
-
     (tmp_path / "far.mqo").write_text(HEAD + obj("near") + obj("far", (), "\tvertex 3 {\n\t\t-3e38 0 0\n\t\t3e38 0 0\n"
                                                              "\t\t0 3e38 3e38\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"))
     picture = tmp_path / "far.png"
@@ -506,8 +493,6 @@ def test_a_preview_shows_a_model_that_spans_the_float_range(tmp_path):
 def test_every_real_document_exports_every_face_it_draws(tmp_path):
     """Objects that a modifier reshapes (mirrored, turned, subdivided) aside."""
     import Blender
-
-    from test_mivka import run
 
     rows = corpus_table()
     done = run(CORPUS, "-o", tmp_path, "--format", "glb", "--jobs", "2")

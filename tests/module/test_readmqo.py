@@ -6,9 +6,7 @@ import sys
 
 import pytest
 
-from conftest import CORPUS, HAS_CORPUS, TIMEIT, corpus_versions, needs_corpus
-
-HEAD = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nScene {\r\n\tpos 0 0 1500\r\n}\r\n"
+from conftest import CORPUS, HAS_CORPUS, HEAD, TIMEIT, corpus_versions, needs_corpus
 FAILED = b"\x8e\xb8\x94\x73\x28\x8a\xbe\n"
 
 

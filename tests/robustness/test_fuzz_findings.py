@@ -5,7 +5,7 @@ from pathlib import Path
 
 import pytest
 
-from test_sweeps import HOST_ERRORS
+from hostile_documents import HOST_ERRORS
 
 FINDINGS = sorted((Path(__file__).resolve().parent.parent / "data" / "fuzz").glob("*.mqo"))
 

@@ -10,7 +10,7 @@ import sys
 import pytest
 
 from conftest import BUILD, CORPUS, HAS_CORPUS, ROOT, SANITIZED
-from test_host_failures import PNG, document_text
+from hostile_documents import PNG, document_text
 
 
 def resident_bytes():

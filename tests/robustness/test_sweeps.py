@@ -6,12 +6,7 @@ import random
 import pytest
 
 from conftest import CORPUS, needs_corpus
-from test_host_failures import PNG, document_text
-
-# A broken document may legitimately make the host refuse a lookup (a
-# vertex or material number beyond its list) or meet an object whose mesh
-# was never linked.
-HOST_ERRORS = (IndexError, AttributeError, TypeError, ValueError, OSError, RuntimeError)
+from hostile_documents import HOST_ERRORS, PNG, document_text
 
 
 @pytest.fixture

@@ -8,18 +8,12 @@ from pathlib import Path
 
 import pytest
 
-import mivka_cli
-from conftest import BUILD, ROOT
-from hostile_documents import outside_layout
+import mivka_command
+from mivka_command import batch, scene
+from conftest import ROOT, run_mivka as run
+from hostile_documents import HEAD as TEXT_HEAD, outside_layout
 
-HEAD = b"Metasequoia Document\nFormat Text Ver 1.0\nScene {}\n"
-COMMAND = [sys.executable, str(ROOT / "tools" / "mivka")]
-
-
-def run(*arguments, timeout=None):
-    environment = dict(os.environ, MIVKA_BUILD_DIR=str(BUILD))
-    return subprocess.run(COMMAND + [str(a) for a in arguments], capture_output=True, env=environment,
-                          timeout=timeout)
+HEAD = TEXT_HEAD.encode()
 
 
 def test_a_console_longer_than_a_pipe_holds_does_not_block_the_command(tmp_path):
@@ -70,7 +64,7 @@ def test_a_raising_host_ends_with_its_error(monkeypatch, tmp_path, host, capsys)
     path = tmp_path / "doc.mqo"
     path.write_bytes(HEAD)
     monkeypatch.setattr(host.Window, "DrawProgressBar", lambda f, t: 1 / 0)
-    assert mivka_cli.main([str(path)]) == 1
+    assert mivka_command.main([str(path)]) == 1
     assert "ZeroDivisionError" in capsys.readouterr().err
 
 
@@ -78,7 +72,7 @@ def test_options_reach_the_registry_record(tmp_path, host, progress):
     path = tmp_path / "doc.mqo"
     path.write_bytes(HEAD)
     out = tmp_path / "scene.json"
-    assert mivka_cli.main([str(path), "--scale", "0.01", "--texture-dir", "ColorMap=/tex",
+    assert mivka_command.main([str(path), "--scale", "0.01", "--texture-dir", "ColorMap=/tex",
                            "--texture-dir", "alpha=/masks", "--json", str(out)]) == 0
     assert host.Registry.GetKey("Mivka") == {"Scale": 0.01, "ColorMap": "/tex", "AlphaMap": "/masks", "Extended": True}
     assert json.loads(out.read_text()) == {"objects": [], "meshes": [], "materials": [], "textures": [],
@@ -114,23 +108,23 @@ def test_scene_data_and_summary_describe_the_whole_scene(host):
     host.Scene.getCurrent().link(parent)
     parent.makeParent([child])
 
-    data = mivka_cli.scene_data()
+    data = scene.scene_data()
     assert data["objects"][0]["name"] == "\u30de\u30c6"
     assert data["objects"][0]["matrix"][3] == [1.0, 2.0, 3.0, 1.0]
     assert data["objects"][1]["parent"] == 0 and data["objects"][1]["mesh"] is None
     assert data["meshes"][0]["faces"] == [{"vertices": [0, 1, 2], "material_index": 0,
                                            "uv": [[0.0, 1.0]] * 3, "colours": [[1, 2, 3, 4]] * 3}]
     assert data["materials"][0]["textures"][0]["texture"] == 0
-    text = mivka_cli.summary(data)
+    text = scene.summary(data)
     assert "  \u30de\u30c6 [Mesh]: 3 vertices, 1 faces, 0 edges; materials paper" in text
     assert "    child [Mesh] (not in the scene)" in text
     assert "paper: colour (0.8 0.8 0.8), alpha 1; ColorMap no image" in text
 
 
 def test_names_decode_as_utf8_then_shift_jis_then_bytewise():
-    assert mivka_cli.decode_name("\u00e9".encode()) == "\u00e9"
-    assert mivka_cli.decode_name(b"\x83\x7d") == "\u30de"
-    assert mivka_cli.decode_name(b"\x81 ") == "\u0081 "
+    assert scene.decode_name("\u00e9".encode()) == "\u00e9"
+    assert scene.decode_name(b"\x83\x7d") == "\u30de"
+    assert scene.decode_name(b"\x81 ") == "\u0081 "
 
 
 def test_a_code_page_is_kept_only_where_any_bytes_become_a_name():
@@ -171,13 +165,13 @@ def test_a_document_read_only_in_part_exits_three(tmp_path):
     path = tmp_path / "doc.mqo"
     path.write_bytes(HEAD + b"Material 1 {\n\t\"m\"\n}\n%%%\n")
     done = run(path)
-    assert done.returncode == 3 and b"Stopped reading at line 7: %%%" in done.stdout
+    assert done.returncode == 3 and b"Stopped reading at line 9: %%%" in done.stdout
     assert done.stdout.endswith(b"Materials: 1\n  m: colour (0.8 0.8 0.8), alpha 1\n")
     assert done.stderr.count(b"\n") == 1 and b"reading stopped before the end of" in done.stderr
     # A document that ends inside an object, after its vertices.
     path.write_bytes(HEAD + b'Object "a" {\n\tvertex 1 {\n\t\t0 0 0\n\t}\n')
     done = run(path)
-    assert done.returncode == 3 and b'Stopped reading at line 4: Object "a" {' in done.stdout
+    assert done.returncode == 3 and b'Stopped reading at line 6: Object "a" {' in done.stdout
 
 
 # Stands in for Blender in a batch: converts by writing the document's path
@@ -185,8 +179,8 @@ def test_a_document_read_only_in_part_exits_three(tmp_path):
 # named slow*.
 STAND_IN = r'''
 import json, os, sys, time
-sys.path.insert(0, %r)
-from mivka_batch import shown
+sys.path[:0] = [%r, %r]
+from mivka_command.batch import shown
 job_file, result_file = sys.argv[-2:]
 job = json.load(open(job_file))
 results = {}
@@ -202,7 +196,7 @@ for item in job["items"]:
     json.dump(results, open(result_file, "w"))
     print("mivka: [%%d/%%d] %%s: converted whole" %% (item["number"], job["count"], shown(item["document"])),
           flush=True)
-''' % str(ROOT / "tools")
+''' % (str(ROOT / "tools"), str(ROOT / "hosts" / "common"))
 
 
 @pytest.mark.parametrize("jobs", ["1", "2"])
@@ -210,7 +204,7 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
                                                                                     capfd):
     stand_in = tmp_path / "stand_in.py"
     stand_in.write_text(STAND_IN)
-    monkeypatch.setattr(mivka_cli, "blender_command", lambda arguments, needing: [sys.executable, str(stand_in)])
+    monkeypatch.setattr(batch, "blender_command", lambda arguments, needing: [sys.executable, str(stand_in)])
     inputs = []
     for folder in ("a", "b", "c"):
         (tmp_path / folder).mkdir()
@@ -222,7 +216,7 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
     for path in inputs:
         path.write_bytes(HEAD)
     out = tmp_path / "out"
-    status = mivka_cli.main([str(p) for p in inputs] + ["-o", str(out), "--jobs", jobs, "--timeout", "2"])
+    status = mivka_command.main([str(p) for p in inputs] + ["-o", str(out), "--jobs", jobs, "--timeout", "2"])
     printed = capfd.readouterr().out
     assert status == 1
     assert "failed:          2\n" in printed and "converted whole: 5\n" in printed

@@ -11,6 +11,8 @@ import tempfile
 import threading
 import time
 
+from .blender import blender_command
+
 WHOLE, STOPPED, FAILED = "converted whole", "stopped early", "failed"
 # A Blender takes about this much memory for itself and an ordinary model.
 MEMORY_PER_JOB = 1 << 30
@@ -162,8 +164,6 @@ class Worker:
 def run_batch(arguments):
     """Converts every document; 0 only when each converted whole, 3 when
     some stopped early and none failed, 1 when one failed."""
-    from mivka_cli import blender_command
-
     start = blender_command(arguments, "a batch needs")
     if start is None:
         return 1

@@ -15,7 +15,7 @@ import math
 import os
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 for folder in (os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build")), os.path.join(ROOT, "hosts", "bpy"),
                os.path.join(ROOT, "hosts", "common"), os.path.join(ROOT, "tools")):
     if folder not in sys.path:
@@ -23,6 +23,11 @@ for folder in (os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build")), o
 
 import bpy  # noqa: E402
 
+from mivka_command.arguments import texture_dir  # noqa: E402
+from mivka_command.batch import FAILED, STOPPED, WHOLE, shown  # noqa: E402
+from mivka_command.conversion import STOPPED_EARLY, STOPPED_LINE, ConversionFailed  # noqa: E402
+from mivka_command.conversion import convert as convert_with_host  # noqa: E402
+from mivka_command.scene import outside_lines  # noqa: E402
 from scene_snapshot import snapshot_bpy  # noqa: E402
 
 
@@ -32,8 +37,6 @@ def empty_scene():
 
 def convert(document, scale=None, texture_dirs=(), strict=False):
     """Whether the whole document was read."""
-    from mivka_cli import convert as convert_with_host
-
     whole = convert_with_host(document, scale, texture_dirs, fresh=True, strict=strict)
     bpy.context.view_layer.update()
     return whole
@@ -223,9 +226,6 @@ def batch(arguments, job_file, result_file):
     """Each document of the job into a fresh scene and its output; one line
     per document, and the results written after each, so that the command
     knows how far a Blender that ended early came."""
-    from mivka_batch import FAILED, STOPPED, WHOLE, shown
-    from mivka_cli import ConversionFailed
-
     with open(job_file) as f:
         job = json.load(f)
     results = {}
@@ -253,13 +253,8 @@ def batch(arguments, job_file, result_file):
     return 0
 
 
-def texture_dir(text):
-    kind, _, folder = text.partition("=")
-    return kind, folder
-
-
 def main(argv):
-    parser = argparse.ArgumentParser(prog="mivka_blender")
+    parser = argparse.ArgumentParser(prog="mivka in Blender")
     parser.add_argument("documents", nargs="*")
     parser.add_argument("--batch", nargs=2, metavar=("JOB.json", "RESULTS.json"),
                         help="convert the documents a job file names, each into its output, and note the results")
@@ -282,8 +277,6 @@ def main(argv):
         return batch(arguments, *arguments.batch)
 
     snapshots = {}
-    from mivka_cli import ConversionFailed
-
     stopped = []
     for document in arguments.documents:
         empty_scene()
@@ -299,8 +292,6 @@ def main(argv):
                 raise SystemExit(1)
             raise
         if not arguments.each:
-            from mivka_cli import outside_lines
-
             used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
                     for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
             for line in outside_lines(document, used):
@@ -318,8 +309,6 @@ def main(argv):
         with open(arguments.snapshot, "w", encoding="utf-8") as out:
             json.dump(snapshots, out)
     if stopped and not arguments.each:
-        from mivka_cli import STOPPED_EARLY, STOPPED_LINE
-
         print(STOPPED_LINE % stopped[0], file=sys.stderr)
         raise SystemExit(STOPPED_EARLY)
 

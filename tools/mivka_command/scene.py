@@ -1,0 +1,148 @@
+"""The scene a conversion built, described: as plain JSON-ready data, as
+readable lines, and the textures it took from outside the document's
+folder."""
+
+import math
+import os
+
+from blender24.names import decode_name
+
+
+def _round(value):
+    return round(value, 6) + 0.0
+
+
+def finite(data):
+    """`data` with every infinite or not-a-number float made None (null):
+    JSON has no such numbers."""
+    if isinstance(data, float):
+        return data if math.isfinite(data) else None
+    if isinstance(data, dict):
+        return {k: finite(v) for k, v in data.items()}
+    if isinstance(data, list):
+        return [finite(v) for v in data]
+    return data
+
+
+def outside_textures(document, files):
+    """The image files among `files` that lie outside the document's folder
+    (a file that shares the scene, such as a .glb, carries them along).
+    Those that are gone (unpacked from an archive for the conversion only,
+    their bytes kept with the images) are none of them."""
+    folder = os.path.realpath(os.path.dirname(os.path.abspath(document)))
+    found = set()
+    for name in files:
+        path = os.path.realpath(os.fsdecode(name))
+        if os.path.exists(path) and os.path.commonpath([folder, path]) != folder:
+            found.add(path)
+    return sorted(found)
+
+
+def outside_lines(document, files):
+    paths = outside_textures(document, files)
+    if not paths:
+        return []
+    return ["Textures from outside the document's folder: %d" % len(paths)] + ["  " + p for p in paths]
+
+
+def scene_data():
+    """Everything the in-memory host holds, as plain JSON-ready data."""
+    import Blender
+
+    made = Blender.datablocks()
+
+    def index_of(items):
+        return {id(item): i for i, item in enumerate(items)}
+
+    materials, textures, images = index_of(made["materials"]), index_of(made["textures"]), index_of(made["images"])
+    meshes, objects = index_of(made["meshes"]), index_of(made["objects"])
+    scene = Blender.Scene.getCurrent()
+
+    def name(item):
+        return decode_name(item.name)
+
+    def mesh_data(mesh):
+        verts = index_of(mesh.verts)
+        return {
+            "name": name(mesh),
+            "vertices": [[_round(c) for c in v.co] for v in mesh.verts],
+            "faces": [{
+                "vertices": [verts.get(id(v)) for v in face.v],
+                "material_index": face.materialIndex,
+                "uv": [[_round(u), _round(v)] for u, v in face.uv],
+                "colours": [list(c) for c in face.col],
+            } for face in mesh.faces],
+            "edges": [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges],
+            "materials": [materials.get(id(m)) for m in mesh.materials],
+            "has_face_uv": bool(mesh.hasFaceUV()),
+            "has_vertex_colours": bool(mesh.hasVertexColours()),
+            "updates": mesh.updates,
+        }
+
+    def texture_slot(slot, mtex):
+        return {"slot": slot, "texture": textures.get(id(mtex.tex)), "texco": mtex.texco, "mapto": mtex.mapto,
+                "object": objects.get(id(mtex.object)) if mtex.object is not None else None,
+                "mapping": mtex.mapping}
+
+    return {
+        "objects": [{
+            "name": name(obj),
+            "type": obj.type,
+            "matrix": [[_round(c) for c in row] for row in obj.matrix.rows()],
+            "parent": objects.get(id(obj.parent)) if obj.parent is not None else None,
+            "mesh": meshes.get(id(obj.getData(0, 1))) if obj.getData(0, 1) is not None else None,
+            "in_scene": obj in scene.objects,
+        } for obj in made["objects"]],
+        "meshes": [mesh_data(m) for m in made["meshes"]],
+        "materials": [{
+            "name": name(m), "rgb": [_round(c) for c in m.rgbCol], "alpha": _round(m.alpha),
+            "ref": _round(m.ref), "amb": _round(m.amb), "emit": _round(m.emit), "spec": _round(m.spec),
+            "hardness": m.hard, "spec_shader": m.specShader,
+            "textures": [texture_slot(i, t) for i, t in enumerate(m.getTextures()) if t is not None],
+        } for m in made["materials"]],
+        "textures": [{"name": decode_name(t.name), "type": t.type,
+                      "image": images.get(id(t.image)) if t.image is not None else None,
+                      "image_flags": list(t.imageFlags)} for t in made["textures"]],
+        "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in made["images"]],
+    }
+
+
+def summary(data):
+    """The scene as readable lines: the object tree, then the materials."""
+    lines = []
+    objects = data["objects"]
+    children = {}
+    for i, obj in enumerate(objects):
+        children.setdefault(obj["parent"], []).append(i)
+
+    def describe(i, depth):
+        obj = objects[i]
+        text = "  " * depth + "%s [%s]" % (obj["name"], obj["type"])
+        if obj["mesh"] is not None:
+            mesh = data["meshes"][obj["mesh"]]
+            names = [data["materials"][m]["name"] for m in mesh["materials"]]
+            text += ": %d vertices, %d faces, %d edges" % (len(mesh["vertices"]), len(mesh["faces"]), len(mesh["edges"]))
+            if names:
+                text += "; materials " + ", ".join(names)
+        if not obj["in_scene"]:
+            text += " (not in the scene)"
+        lines.append(text)
+
+    lines.append("Objects: %d" % len(objects))
+    # Depth first, children in document order, with a stack of its own:
+    # a hierarchy may be deeper than Python's recursion allows.
+    pending = [(root, 1) for root in reversed(children.get(None, []))]
+    while pending:
+        i, depth = pending.pop()
+        describe(i, depth)
+        pending.extend((child, depth + 1) for child in reversed(children.get(i, [])))
+    lines.append("Materials: %d" % len(data["materials"]))
+    for material in data["materials"]:
+        text = "  %s: colour (%s), alpha %s" % (
+            material["name"], " ".join("%g" % c for c in material["rgb"]), "%g" % material["alpha"])
+        for slot in material["textures"]:
+            texture = data["textures"][slot["texture"]]
+            image = data["images"][texture["image"]]["filename"] if texture["image"] is not None else "no image"
+            text += "; %s %s" % (texture["name"], image)
+        lines.append(text)
+    return "\n".join(lines)
