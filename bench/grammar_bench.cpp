@@ -4,7 +4,7 @@
 //
 //     bench_grammar DOCUMENT.mqo [benchmark options]
 #include "assembly/document_reader.hpp"
-#include "assembly/face.hpp"
+#include "document/face_line.hpp"
 #include "document/console.hpp"
 #include "document/document_source.hpp"
 #include "document/sink.hpp"
@@ -42,14 +42,10 @@ struct CountingSink : MQO::DocumentSink
     std::size_t vertex_count() override { return vertices; }
     void vertex_weight(std::uint32_t, double) override { ++values; }
     void begin_faces() override {}
-    void face(MQO::Face const& line, std::size_t) override
+    void face(MQO::FaceLine const& line, std::size_t) override
     {
-        values += line.vertex_indices.count + line.uv_values.count + line.colour_values.count;
-        ++faces;
-    }
-    void polygon(MQO::Polygon const& line, std::size_t) override
-    {
-        values += line.vertex_indices.size() + line.uv_values.size() + line.colour_values.size();
+        values += line.vertex_indices.size() + line.uv_values.size() + line.colour_values.size() +
+                  line.normal_values.size();
         ++faces;
     }
     void edge(std::uint32_t, std::uint32_t) override { values += 2; }
