@@ -58,63 +58,34 @@ TEST(Header, ReportsZeroFirstWithTheTotalFromTheFirstNonWhitespace)
     EXPECT_EQ(failed.sink.progress_reports, std::vector<double>{0.0});
 }
 
-TEST(Header, StopsRightAfterTheSceneChunk)
+TEST(Header, WhereTheHeaderLeavesTheScanner)
 {
-    HeaderRun const run(head + "Scene {\n pos 0 0 1500\n}\r\nMaterial 1 {");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "\r\nMaterial 1 {");
-}
-
-TEST(Header, SkipsBraceNestingInsideTheSceneChunk)
-{
-    HeaderRun const run(head + "Scene {\n dirlights 1 {\n  light {\n   dir 0 0 1\n  }\n }\n}\nMaterial 1 {");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "\nMaterial 1 {");
-}
-
-TEST(Header, SceneChunkWithoutItsClosingBraceTakesTheRest)
-{
-    HeaderRun const run(head + "Scene {\n dirlights 1 { light { } }\nMaterial 1 {");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "");
-}
-
-TEST(Header, WithoutSceneTheSceneParserTakesOnlyWhatItMoved)
-{
-    HeaderRun const blank(head + "\nMaterial 1 {");
-    EXPECT_TRUE(blank.matched);
-    EXPECT_EQ(blank.t.rest(), "Material 1 {");
-
-    // Leading bytes that agreed with "Scene" stay consumed.
-    HeaderRun const partial(head + "Scenario");
-    EXPECT_TRUE(partial.matched);
-    EXPECT_EQ(partial.t.rest(), "ario");
-}
-
-TEST(Header, BackImageIsSkippedThroughItsFirstClosingBrace)
-{
-    HeaderRun const run(head + "Scene {}\nBackImage {\n pers \"back.bmp\" 0 0 1 1\n}\nMaterial 1 {");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "\nMaterial 1 {");
-
-    // A Shift_JIS trail byte 0x7D counts as the closing brace.
-    HeaderRun const sjis(head + "Scene {}\nBackImage {\n pers \"\x83\x7D.bmp\" }\nMaterial");
-    EXPECT_TRUE(sjis.matched);
-    EXPECT_EQ(sjis.t.rest(), ".bmp\" }\nMaterial");
-}
-
-TEST(Header, BackImageBeforeSceneLeavesTheSceneChunk)
-{
-    HeaderRun const run(head + "BackImage {\n}\nScene {}\nMaterial");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "\nScene {}\nMaterial");
-}
-
-TEST(Header, IncompleteBackImageLeavesThePositionAfterTheScene)
-{
-    HeaderRun const run(head + "Scene {}\nBackImage {\n pers 1");
-    EXPECT_TRUE(run.matched);
-    EXPECT_EQ(run.t.rest(), "\nBackImage {\n pers 1");
+    struct Case
+    {
+        const char* name;
+        std::string after_head;
+        const char* rest;
+    };
+    Case const cases[] = {
+        {"right after the Scene chunk", "Scene {\n pos 0 0 1500\n}\r\nMaterial 1 {", "\r\nMaterial 1 {"},
+        {"brace pairs inside the Scene chunk skipped",
+         "Scene {\n dirlights 1 {\n  light {\n   dir 0 0 1\n  }\n }\n}\nMaterial 1 {", "\nMaterial 1 {"},
+        {"a Scene chunk that never closes takes the rest", "Scene {\n dirlights 1 { light { } }\nMaterial 1 {", ""},
+        {"no Scene chunk: only the whitespace", "\nMaterial 1 {", "Material 1 {"},
+        {"bytes that agreed with \"Scene\" stay consumed", "Scenario", "ario"},
+        {"BackImage through its first closing brace",
+         "Scene {}\nBackImage {\n pers \"back.bmp\" 0 0 1 1\n}\nMaterial 1 {", "\nMaterial 1 {"},
+        {"a Shift_JIS trail byte 0x7D closes BackImage", "Scene {}\nBackImage {\n pers \"\x83\x7D.bmp\" }\nMaterial",
+         ".bmp\" }\nMaterial"},
+        {"BackImage before Scene leaves the Scene chunk", "BackImage {\n}\nScene {}\nMaterial",
+         "\nScene {}\nMaterial"},
+        {"an incomplete BackImage is left", "Scene {}\nBackImage {\n pers 1", "\nBackImage {\n pers 1"},
+    };
+    for (Case const& c : cases) {
+        HeaderRun const run(head + c.after_head);
+        EXPECT_TRUE(run.matched) << c.name;
+        EXPECT_EQ(run.t.rest(), c.rest) << c.name;
+    }
 }
 
 TEST(Progress, FractionIsTheConsumedShareInSinglePrecision)

@@ -27,46 +27,43 @@ TEST(Whitespace, IsExactlyTheSixBytesOfTheCLocale)
     EXPECT_EQ(spaces, std::string("\t\n\v\f\r "));
 }
 
-TEST(Literal, SkipsWhitespaceThenMatchesAPrefixCaseSensitively)
+// Where the library's primitives leave the scanner under the format's
+// whitespace rule, matched or not.
+TEST(Primitives, SkipWhitespaceAndKeepWhatTheyConsumedOrMoveBack)
 {
-    TextScanner t(" \r\n\tBackImageX");
-    EXPECT_TRUE(classic::str_p("BackImage").parse(t.scan));
-    EXPECT_EQ(t.rest(), "X");
-
-    TextScanner lower("  metasequoia");
-    EXPECT_FALSE(classic::str_p("Metasequoia").parse(lower.scan));
-}
-
-TEST(Literal, MismatchKeepsSkippedWhitespaceAndAgreeingBytesConsumed)
-{
-    TextScanner t("  Scenery");
-    EXPECT_FALSE(classic::str_p("Scene {").parse(t.scan));
-    EXPECT_EQ(t.rest(), "ry");
-
-    TextScanner spaced("Metasequoia  Document");
-    EXPECT_FALSE(classic::str_p("Metasequoia Document").parse(spaced.scan));
-}
-
-TEST(Character, MismatchConsumesOnlyTheWhitespace)
-{
-    TextScanner t("  x");
-    EXPECT_FALSE(classic::ch_p('{').parse(t.scan));
-    EXPECT_EQ(t.rest(), "x");
-}
-
-TEST(Repetition, MovesBackToWhereTheFailingAttemptBegan)
-{
-    TextScanner t("a b c }");
-    EXPECT_TRUE((*(classic::anychar_p - '}')).parse(t.scan));
-    EXPECT_EQ(t.rest(), " }");
-}
-
-TEST(Optional, MovesBackBeforeItsWhitespaceOnFailure)
-{
-    TextScanner t("{  Back Image");
-    ASSERT_TRUE(classic::ch_p('{').parse(t.scan));
-    EXPECT_TRUE((!classic::str_p("BackImage")).parse(t.scan));
-    EXPECT_EQ(t.offset(), 1u);
+    struct Case
+    {
+        const char* name;
+        const char* text;
+        bool (*parse)(MQO::scanner_t const&);
+        bool matched;
+        const char* rest;
+    };
+    Case const cases[] = {
+        {"a literal skips whitespace, then matches a prefix", " \r\n\tBackImageX",
+         [](MQO::scanner_t const& s) { return bool(classic::str_p("BackImage").parse(s)); }, true, "X"},
+        {"a literal is case-sensitive", "  metasequoia",
+         [](MQO::scanner_t const& s) { return bool(classic::str_p("Metasequoia").parse(s)); }, false, "metasequoia"},
+        {"a literal that fails keeps its whitespace and agreeing bytes consumed", "  Scenery",
+         [](MQO::scanner_t const& s) { return bool(classic::str_p("Scene {").parse(s)); }, false, "ry"},
+        {"a literal's own blanks are matched exactly", "Metasequoia  Document",
+         [](MQO::scanner_t const& s) { return bool(classic::str_p("Metasequoia Document").parse(s)); }, false,
+         " Document"},
+        {"a character that fails consumes only the whitespace", "  x",
+         [](MQO::scanner_t const& s) { return bool(classic::ch_p('{').parse(s)); }, false, "x"},
+        {"a repetition moves back to where its failing attempt began", "a b c }",
+         [](MQO::scanner_t const& s) { return bool((*(classic::anychar_p - '}')).parse(s)); }, true, " }"},
+        {"an optional moves back before its whitespace", "{  Back Image",
+         [](MQO::scanner_t const& s) {
+             return classic::ch_p('{').parse(s) && (!classic::str_p("BackImage")).parse(s);
+         },
+         true, "  Back Image"},
+    };
+    for (Case const& c : cases) {
+        TextScanner t(c.text);
+        EXPECT_EQ(c.parse(t.scan), c.matched) << c.name;
+        EXPECT_EQ(t.rest(), c.rest) << c.name;
+    }
 }
 
 class DocumentSourceTest : public ::testing::Test

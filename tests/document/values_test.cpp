@@ -123,25 +123,25 @@ TEST(QuotedString, KeepsBytesUndecodedAndNeedsBothQuotes)
     EXPECT_EQ(none.rest(), "name\"");
 }
 
-TEST(VectorParser, ReadsUpToItsBoundAndLeavesTheRest)
+TEST(VectorParser, ReadsUpToItsBoundAndStandsAfterTheLastEntryRead)
 {
-    TextScanner t("1 2 3 4 5");
-    auto hit = parse(MQO::real_triple_parser(), t);
-    ASSERT_TRUE(hit);
-    ASSERT_EQ(hit.value().count, 3u);
-    EXPECT_EQ(hit.value()[2], 3.0);
-    EXPECT_EQ(t.rest(), " 4 5");
-}
-
-TEST(VectorParser, MatchesWithFewerEntriesAndStandsAfterTheLastRead)
-{
-    CapturedConsole console;
-    TextScanner t("1 2 x");
-    auto hit = parse(MQO::real_triple_parser(), t);
-    ASSERT_TRUE(hit);
-    EXPECT_EQ(hit.value().count, 2u);
-    EXPECT_EQ(t.rest(), " x");
-    EXPECT_EQ(console.str(), "");
+    struct Case
+    {
+        const char* text;
+        std::size_t count;
+        const char* rest;
+    };
+    Case const cases[] = {{"1 2 3 4 5", 3, " 4 5"}, {"1 2 x", 2, " x"}};
+    for (Case const& c : cases) {
+        CapturedConsole console;
+        TextScanner t(c.text);
+        auto hit = parse(MQO::real_triple_parser(), t);
+        ASSERT_TRUE(hit) << c.text;
+        EXPECT_EQ(hit.value().count, c.count) << c.text;
+        EXPECT_EQ(hit.value()[1], 2.0) << c.text;
+        EXPECT_EQ(t.rest(), c.rest) << c.text;
+        EXPECT_EQ(console.str(), "") << c.text;
+    }
 }
 
 TEST(VectorParser, EchoesTwentyBytesWhenNoEntryCanBeRead)
