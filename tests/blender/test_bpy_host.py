@@ -27,12 +27,17 @@ sys.path.insert(0, str(ROOT / "bench"))
 sys.path.insert(0, str(ROOT / "tools"))
 
 
-def run_blender(*arguments):
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(ROOT / "tools" / "mivka_command" / "in_blender.py"), "--"]
+def run_blender(*arguments, script=ROOT / "tools" / "mivka_command" / "in_blender.py"):
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(script), "--"]
                           + [str(a) for a in arguments], capture_output=True, timeout=1200,
                           env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
     assert done.returncode == 0 and b"Traceback" not in done.stderr, done.stderr[-3000:]
     return done
+
+
+def scenes_in_blender(*arguments):
+    """Each document converted into a fresh scene and described (see scenes_in_blender.py)."""
+    return run_blender(*arguments, script=ROOT / "tests" / "blender" / "scenes_in_blender.py")
 
 
 @pytest.fixture(scope="module")
@@ -74,7 +79,7 @@ def blender_scenes(request, documents, tmp_path_factory):
     """Blender's scenes, meshes handed over whole (as the bpy host offers)
     or call by call (as a host without that offer gets them)."""
     out = tmp_path_factory.mktemp("snapshots") / "scenes.json"
-    run_blender(*documents, "--each", "--snapshot", out, *(["--per-call"] if request.param == "per call" else []))
+    scenes_in_blender(*documents, "--snapshot", out, *(["--per-call"] if request.param == "per call" else []))
     return json.loads(out.read_text())
 
 
@@ -136,7 +141,7 @@ def test_every_document_builds_the_same_scene_in_blender(documents, blender_scen
 
 def test_a_saved_blend_file_reopens_with_the_scene(documents, tmp_path, capfd):
     out = tmp_path / "scene.json"
-    run_blender(documents[0], "-o", tmp_path / "scene.blend", "--reopen", "--snapshot", out)
+    scenes_in_blender(documents[0], "-o", tmp_path / "scene.blend", "--reopen", "--snapshot", out)
     assert_same_scene(json.loads(out.read_text())[str(documents[0])], memory_scene(documents[0]), "reopened")
 
 

@@ -3,10 +3,8 @@ converts MQO documents with Mivka and the bpy host into an empty scene,
 then saves, exports, renders or describes the result.
 
     -- DOCUMENT [--scale S] [--texture-dir KIND=DIR ...] [-o OUT.blend|.glb|.gltf|.fbx|.obj ...]
-       [--render PREVIEW.png] [--snapshot OUT.json]
-
-With several documents (--each), every one is converted into a fresh scene
-and described (used by the tests)."""
+       [--render PREVIEW.png]
+    -- --batch JOB.json RESULTS.json [--scale S] [--texture-dir KIND=DIR ...]"""
 
 import argparse
 import contextlib
@@ -28,7 +26,6 @@ from mivka_command.batch import FAILED, STOPPED, WHOLE, shown  # noqa: E402
 from mivka_command.conversion import STOPPED_EARLY, STOPPED_LINE, ConversionFailed  # noqa: E402
 from mivka_command.conversion import convert as convert_with_host  # noqa: E402
 from mivka_command.scene import outside_lines  # noqa: E402
-from scene_snapshot import snapshot_bpy  # noqa: E402
 
 
 def empty_scene():
@@ -263,52 +260,29 @@ def main(argv):
     parser.add_argument("-o", "--output", action="append", default=[])
     parser.add_argument("--render")
     parser.add_argument("--strict", action="store_true")
-    parser.add_argument("--snapshot", help="write a description of the scene (per document with --each)")
-    parser.add_argument("--each", action="store_true")
-    parser.add_argument("--reopen", action="store_true", help="describe the saved .blend as reopened")
-    parser.add_argument("--per-call", action="store_true",
-                        help="build meshes call by call, as a host without whole-mesh buffers would (for tests)")
     arguments = parser.parse_args(argv)
-    if arguments.per_call:
-        import Blender
-
-        Blender.NMesh.NMesh.putBuffers = None
     if arguments.batch:
         return batch(arguments, *arguments.batch)
 
-    snapshots = {}
     stopped = []
     for document in arguments.documents:
         empty_scene()
         try:
             if not convert(document, arguments.scale, arguments.texture_dir, arguments.strict):
                 stopped.append(document)
-        except Exception as failure:
-            if arguments.each:  # noted, and the next document goes on
-                snapshots[document] = {"error": "%s: %s" % (type(failure).__name__, failure)}
-                continue
-            if isinstance(failure, ConversionFailed):
-                print("mivka: %s" % failure, file=sys.stderr)
-                raise SystemExit(1)
-            raise
-        if not arguments.each:
-            used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
-                    for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
-            for line in outside_lines(document, used):
-                print(line)
+        except ConversionFailed as failure:
+            print("mivka: %s" % failure, file=sys.stderr)
+            raise SystemExit(1)
+        used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
+                for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
+        for line in outside_lines(document, used):
+            print(line)
         for output in arguments.output:
             save(output)
-        if arguments.reopen:
-            blend = [o for o in arguments.output if o.endswith(".blend")][0]
-            bpy.ops.wm.open_mainfile(filepath=os.path.abspath(blend))
-        snapshots[document] = snapshot_bpy()
         if arguments.render:
             render(arguments.render)
     sys.stdout.flush()
-    if arguments.snapshot:
-        with open(arguments.snapshot, "w", encoding="utf-8") as out:
-            json.dump(snapshots, out)
-    if stopped and not arguments.each:
+    if stopped:
         print(STOPPED_LINE % stopped[0], file=sys.stderr)
         raise SystemExit(STOPPED_EARLY)
 
