@@ -27,17 +27,14 @@ sys.path.insert(0, str(ROOT / "bench"))
 sys.path.insert(0, str(ROOT / "tools"))
 
 
-def run_blender(*arguments, script=ROOT / "tools" / "mivka_command" / "in_blender.py"):
+def scenes_in_blender(*arguments):
+    """Each document converted into a fresh scene and described (see scenes_in_blender.py)."""
+    script = ROOT / "tests" / "blender" / "scenes_in_blender.py"
     done = subprocess.run(["blender", "-b", "--factory-startup", "--python", str(script), "--"]
                           + [str(a) for a in arguments], capture_output=True, timeout=1200,
                           env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
     assert done.returncode == 0 and b"Traceback" not in done.stderr, done.stderr[-3000:]
     return done
-
-
-def scenes_in_blender(*arguments):
-    """Each document converted into a fresh scene and described (see scenes_in_blender.py)."""
-    return run_blender(*arguments, script=ROOT / "tests" / "blender" / "scenes_in_blender.py")
 
 
 @pytest.fixture(scope="module")
@@ -165,7 +162,8 @@ def glb_counts(path):
 
 def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
     glb = tmp_path / "scene.glb"
-    run_blender(documents[1], "-o", glb)
+    done = run(documents[1], "-o", glb)
+    assert done.returncode == 0, done.stderr[-3000:]
     memory = memory_scene(documents[1])
     triangles = sum(len(f["corners"]) - 2 for o in memory["objects"] for f in o["faces"])
     counts = glb_counts(glb)

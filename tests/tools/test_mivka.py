@@ -190,9 +190,9 @@ for item in job["items"]:
         os._exit(9)
     if name.startswith("slow"):
         time.sleep(60)
-    with open(item["output"], "a") as out:
+    with open(item["outputs"][0], "a") as out:
         out.write(item["document"] + "\0")
-    results[item["document"]] = {"status": "converted whole", "reason": "", "output": item["output"]}
+    results[item["document"]] = {"status": "converted whole", "reason": "", "output": item["outputs"][0]}
     json.dump(results, open(result_file, "w"))
     print("mivka: [%%d/%%d] %%s: converted whole" %% (item["number"], job["count"], shown(item["document"])),
           flush=True)
@@ -204,7 +204,7 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
                                                                                     capfd):
     stand_in = tmp_path / "stand_in.py"
     stand_in.write_text(STAND_IN)
-    monkeypatch.setattr(batch, "blender_command", lambda arguments, needing: [sys.executable, str(stand_in)])
+    monkeypatch.setattr(batch, "blender_command", lambda needing: [sys.executable, str(stand_in)])
     inputs = []
     for folder in ("a", "b", "c"):
         (tmp_path / folder).mkdir()

@@ -11,7 +11,7 @@ import tempfile
 import threading
 import time
 
-from .blender import blender_command
+from .blender import blender_command, write_job
 
 WHOLE, STOPPED, FAILED = "converted whole", "stopped early", "failed"
 # A Blender takes about this much memory for itself and an ordinary model.
@@ -98,8 +98,8 @@ class Worker:
     document, fails that document only, and a new one goes on from the
     next."""
 
-    def __init__(self, start, share, count, numbers, folder, name, timeout, lock):
-        self.start, self.share, self.count, self.numbers = start, share, count, numbers
+    def __init__(self, start, arguments, share, count, numbers, folder, name, timeout, lock):
+        self.start, self.arguments, self.share, self.count, self.numbers = start, arguments, share, count, numbers
         self.folder, self.name, self.timeout, self.lock = folder, name, timeout, lock
         self.results = {}
 
@@ -124,10 +124,10 @@ class Worker:
             job_file = os.path.join(self.folder, "%s-%d.json" % (self.name, run_number))
             result_file = os.path.join(self.folder, "%s-%d-done.json" % (self.name, run_number))
             run_number += 1
-            with open(job_file, "w") as f:
-                json.dump({"items": [dict(item, number=self.numbers[item["document"]]) for item in left],
-                           "count": self.count}, f)
-            process = subprocess.Popen(self.start + ["--batch", job_file, result_file], stdout=subprocess.PIPE,
+            write_job(job_file, self.arguments,
+                      [{"document": item["document"], "outputs": [item["output"]],
+                        "number": self.numbers[item["document"]]} for item in left], self.count, batch=True)
+            process = subprocess.Popen(self.start + ["--job", job_file, result_file], stdout=subprocess.PIPE,
                                        stderr=subprocess.DEVNULL)
             progress = [time.monotonic()]
             reader = threading.Thread(target=self.forward, args=(process.stdout, progress))
@@ -164,7 +164,7 @@ class Worker:
 def run_batch(arguments):
     """Converts every document; 0 only when each converted whole, 3 when
     some stopped early and none failed, 1 when one failed."""
-    start = blender_command(arguments, "a batch needs")
+    start = blender_command("a batch needs")
     if start is None:
         return 1
     unreadable = []
@@ -185,7 +185,7 @@ def run_batch(arguments):
     lock = threading.Lock()
     results = {}
     with tempfile.TemporaryDirectory() as folder:
-        workers = [Worker(start, work[j::jobs], len(work), numbers, folder, "job%d" % j, arguments.timeout, lock)
+        workers = [Worker(start, arguments, work[j::jobs], len(work), numbers, folder, "job%d" % j, arguments.timeout, lock)
                    for j in range(jobs)]
         threads = [threading.Thread(target=w.run) for w in workers]
         for thread in threads:

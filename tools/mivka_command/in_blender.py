@@ -2,9 +2,11 @@
 converts MQO documents with Mivka and the bpy host into an empty scene,
 then saves, exports, renders or describes the result.
 
-    -- DOCUMENT [--scale S] [--texture-dir KIND=DIR ...] [-o OUT.blend|.glb|.gltf|.fbx|.obj ...]
-       [--render PREVIEW.png]
-    -- --batch JOB.json RESULTS.json [--scale S] [--texture-dir KIND=DIR ...]"""
+    -- --job JOB.json [RESULTS.json]
+
+The job file, which the command writes, holds the settings and the
+documents, each with its outputs (.blend, .glb, .gltf, .fbx, .obj); a batch
+notes each document's result in RESULTS.json."""
 
 import argparse
 import contextlib
@@ -21,7 +23,6 @@ for folder in (os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build")), o
 
 import bpy  # noqa: E402
 
-from mivka_command.arguments import texture_dir  # noqa: E402
 from mivka_command.batch import FAILED, STOPPED, WHOLE, shown  # noqa: E402
 from mivka_command.conversion import STOPPED_EARLY, STOPPED_LINE, ConversionFailed  # noqa: E402
 from mivka_command.conversion import convert as convert_with_host  # noqa: E402
@@ -219,21 +220,20 @@ def render(path, size=512):
     bpy.ops.render.render(write_still=True)
 
 
-def batch(arguments, job_file, result_file):
+def batch(job, result_file):
     """Each document of the job into a fresh scene and its output; one line
     per document, and the results written after each, so that the command
     knows how far a Blender that ended early came."""
-    with open(job_file) as f:
-        job = json.load(f)
+    settings = job["settings"]
     results = {}
     for item in job["items"]:
-        document, output = item["document"], item["output"]
+        document, output = item["document"], item["outputs"][0]
         reason = ""
         quiet = os.open(os.devnull, os.O_WRONLY)
         try:
             with output_to(quiet, 1):
                 empty_scene()
-                whole = convert(document, arguments.scale, arguments.texture_dir, arguments.strict)
+                whole = convert(document, settings["scale"], settings["texture_dirs"], settings["strict"])
                 save(output)
             status = WHOLE if whole else STOPPED
         except (Exception, SystemExit) as failure:  # one bad document does not end the batch
@@ -250,41 +250,44 @@ def batch(arguments, job_file, result_file):
     return 0
 
 
+def single(job):
+    """The job's one document with its console: converted, saved into each
+    of its outputs and rendered as asked; the textures it took from outside
+    its folder listed; exit status 1 when nothing was converted, 3 when
+    reading stopped before the end."""
+    settings = job["settings"]
+    (item,) = job["items"]
+    document = item["document"]
+    empty_scene()
+    try:
+        whole = convert(document, settings["scale"], settings["texture_dirs"], settings["strict"])
+    except ConversionFailed as failure:
+        print("mivka: %s" % failure, file=sys.stderr)
+        raise SystemExit(1)
+    used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
+            for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
+    for line in outside_lines(document, used):
+        print(line)
+    for output in item["outputs"]:
+        save(output)
+    if item.get("render"):
+        render(item["render"])
+    sys.stdout.flush()
+    if not whole:
+        print(STOPPED_LINE % document, file=sys.stderr)
+        raise SystemExit(STOPPED_EARLY)
+
+
 def main(argv):
     parser = argparse.ArgumentParser(prog="mivka in Blender")
-    parser.add_argument("documents", nargs="*")
-    parser.add_argument("--batch", nargs=2, metavar=("JOB.json", "RESULTS.json"),
-                        help="convert the documents a job file names, each into its output, and note the results")
-    parser.add_argument("--scale", type=float)
-    parser.add_argument("--texture-dir", type=texture_dir, action="append", default=[])
-    parser.add_argument("-o", "--output", action="append", default=[])
-    parser.add_argument("--render")
-    parser.add_argument("--strict", action="store_true")
+    parser.add_argument("--job", nargs="+", metavar=("JOB.json", "RESULTS.json"), required=True,
+                        help="the job the command wrote; a batch's results go to RESULTS.json")
     arguments = parser.parse_args(argv)
-    if arguments.batch:
-        return batch(arguments, *arguments.batch)
-
-    stopped = []
-    for document in arguments.documents:
-        empty_scene()
-        try:
-            if not convert(document, arguments.scale, arguments.texture_dir, arguments.strict):
-                stopped.append(document)
-        except ConversionFailed as failure:
-            print("mivka: %s" % failure, file=sys.stderr)
-            raise SystemExit(1)
-        used = [bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
-                for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image]
-        for line in outside_lines(document, used):
-            print(line)
-        for output in arguments.output:
-            save(output)
-        if arguments.render:
-            render(arguments.render)
-    sys.stdout.flush()
-    if stopped:
-        print(STOPPED_LINE % stopped[0], file=sys.stderr)
-        raise SystemExit(STOPPED_EARLY)
+    with open(arguments.job[0]) as f:
+        job = json.load(f)
+    if job["batch"]:
+        return batch(job, arguments.job[1])
+    return single(job)
 
 
 if __name__ == "__main__":
