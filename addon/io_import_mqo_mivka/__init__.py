@@ -42,14 +42,14 @@ def _load_mivka():
     return Blender, Mivka
 
 
-def _convert(Blender, Mivka, path):
+def _convert(Blender, Mivka, path, strict=False):
     """Runs the conversion of one document. Returns what the user is to be
     told, as (kind of report, text), or None when it came across whole. The
     console goes to a file meanwhile, then on to Blender's own output."""
     from blender24 import conversion
 
     name = os.path.basename(path)
-    came = conversion.run(Blender, Mivka, path, conversion.ConsoleToFile(), shown=name)
+    came = conversion.run(Blender, Mivka, path, conversion.ConsoleToFile(), shown=name, strict=strict)
     if came.failure:
         # A sentence starts with a capital, unless it starts with the file's name.
         told = came.failure if came.failure.startswith(name) else came.failure[:1].upper() + came.failure[1:]
@@ -97,7 +97,7 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
         built = False
         for path in self._paths():
             try:
-                told = _convert(Blender, Mivka, path)
+                told = _convert(Blender, Mivka, path, self.strict)
             except Exception as error:
                 self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
                 return {"FINISHED"} if built else {"CANCELLED"}
