@@ -25,25 +25,29 @@ bool object_stage(Reading const& reading)
     std::string_view name;
     for (std::size_t object = 0;; ++object) {
         skip_whitespace(scan);
-        iterator_t const head = scan.first;
-        if (!parse_object_head(scan, name))
+        bool complete = false;
+        // A document that ends inside an object: reading stopped at the
+        // object's head, which is where the report points.
+        bool const read = restore_on_failure(scan, [&] {
+            if (!parse_object_head(scan, name))
+                return true;
+            out << "Parsing Object [" << Shown{name} << "]" << '\n' << std::flush;
+            sink.begin_object(name);
+            parse_object_attributes(reading, object, depths);
+            parse_vertex_section(reading);
+            out << "\tVertices " << sink.vertex_count() << " Converted" << '\n' << std::flush;
+            if (!parse_face_chunk(reading)) {
+                // An object whose chunk stopped early is not complete: it
+                // takes no part in the hierarchy.
+                if (entry_of(depths, object))
+                    depths.pop_back();
+                return !scan.at_end();
+            }
+            complete = true;
+            return true;
+        });
+        if (!read || !complete)
             break;
-        out << "Parsing Object [" << Shown{name} << "]" << '\n' << std::flush;
-        sink.begin_object(name);
-        parse_object_attributes(reading, object, depths);
-        parse_vertex_section(reading);
-        out << "\tVertices " << sink.vertex_count() << " Converted" << '\n' << std::flush;
-        if (!parse_face_chunk(reading)) {
-            // An object whose chunk stopped early is not complete: it takes
-            // no part in the hierarchy.
-            if (entry_of(depths, object))
-                depths.pop_back();
-            // A document that ends inside the object: reading stopped at
-            // its head, which is where the report points.
-            if (scan.at_end())
-                scan.first = head;
-            break;
-        }
         out << "\tFaces " << sink.face_count() << " Converted" << '\n' << std::flush;
         sink.end_object();
         classic::ch_p('}').parse(scan);
