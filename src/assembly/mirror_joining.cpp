@@ -51,12 +51,52 @@ void MirrorJoining::face(FaceLine const& line, std::size_t corners)
     next_.face(line, corners);
 }
 
+// The object's edges by their two vertex numbers: each with how many faces
+// use it and the first face's direction and material; the edges in
+// first-use order, and where each face's corners start.
+struct MirrorJoining::Edges
+{
+    struct Use
+    {
+        std::uint32_t from, to;
+        std::uint32_t face;
+        std::uint32_t faces;
+    };
+    std::unordered_map<std::uint64_t, Use> uses;
+    std::vector<std::uint64_t> order;
+    std::vector<std::size_t> starts;
+};
+
+MirrorJoining::Edges MirrorJoining::edge_uses() const
+{
+    std::size_t const original = positions_.size() / 3;
+    Edges edges;
+    edges.starts.resize(counts_.size());
+    for (std::size_t f = 0, start = 0; f < counts_.size(); start += counts_[f], ++f) {
+        edges.starts[f] = start;
+        std::uint32_t const n = counts_[f];
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::uint32_t const a = corners_[start + i];
+            std::uint32_t const b = corners_[start + (i + 1) % n];
+            if (a == b || a >= original || b >= original)
+                continue;
+            std::uint64_t const key = std::uint64_t(std::min(a, b)) << 32 | std::max(a, b);
+            auto const made = edges.uses.try_emplace(key, Edges::Use{a, b, std::uint32_t(f), 0});
+            if (made.second)
+                edges.order.push_back(key);
+            ++made.first->second.faces;
+        }
+    }
+    return edges;
+}
+
 void MirrorJoining::end_object()
 {
     if (joining()) {
+        Edges const edges = edge_uses();
         for (std::uint32_t axis = 0; axis < 3; ++axis) {
             if (axes_ & (1u << axis))
-                join_on(axis);
+                join_on(axis, edges);
         }
     }
     next_.end_object();
@@ -66,36 +106,11 @@ void MirrorJoining::end_object()
 // whose face lies farther from the plane than the edge, and whose two ends
 // lie within the mirror distance of the plane (any distance when the
 // document names none). Ends on the plane are their own projections.
-void MirrorJoining::join_on(std::uint32_t axis)
+void MirrorJoining::join_on(std::uint32_t axis, Edges const& edges)
 {
     std::size_t const original = positions_.size() / 3;
     auto const at = [&](std::uint32_t v, std::uint32_t component) { return double(positions_[3 * v + component]); };
-    // Each edge by its two vertex numbers: how many faces use it, and the
-    // first face's direction and material; the edges in first-use order.
-    struct Use
-    {
-        std::uint32_t from, to;
-        std::uint32_t face;
-        std::uint32_t faces;
-    };
-    std::unordered_map<std::uint64_t, Use> uses;
-    std::vector<std::uint64_t> order;
-    std::vector<std::size_t> starts(counts_.size());
-    for (std::size_t f = 0, start = 0; f < counts_.size(); start += counts_[f], ++f) {
-        starts[f] = start;
-        std::uint32_t const n = counts_[f];
-        for (std::uint32_t i = 0; i < n; ++i) {
-            std::uint32_t const a = corners_[start + i];
-            std::uint32_t const b = corners_[start + (i + 1) % n];
-            if (a == b || a >= original || b >= original)
-                continue;
-            std::uint64_t const key = std::uint64_t(std::min(a, b)) << 32 | std::max(a, b);
-            auto const made = uses.try_emplace(key, Use{a, b, std::uint32_t(f), 0});
-            if (made.second)
-                order.push_back(key);
-            ++made.first->second.faces;
-        }
-    }
+    std::vector<std::size_t> const& starts = edges.starts;
     // Older documents name no distance: facing open edges are joined at any.
     double const reach = reach_ >= 0.0 ? reach_ : std::numeric_limits<double>::infinity();
     auto const distance = [&](std::uint32_t v) { return std::abs(at(v, axis)); };
@@ -148,8 +163,8 @@ void MirrorJoining::join_on(std::uint32_t axis)
         bool const parallel = highest - lowest <= 1e-9 * std::max(std::abs(mean), 1.0);
         return parallel && normal * mean < 0.0;
     };
-    for (std::uint64_t const key : order) {
-        Use const& use = uses.at(key);
+    for (std::uint64_t const key : edges.order) {
+        Edges::Use const& use = edges.uses.at(key);
         if (use.faces != 1 || !(distance(use.from) <= reach) || !(distance(use.to) <= reach))
             continue;
         double const edge_distance = (distance(use.from) + distance(use.to)) / 2.0;

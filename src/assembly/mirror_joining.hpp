@@ -29,7 +29,9 @@ public:
 
 private:
     bool joining() const { return mirror_ == 2 && (axes_ & 7u) != 0; }
-    void join_on(std::uint32_t axis);
+    struct Edges;
+    Edges edge_uses() const;
+    void join_on(std::uint32_t axis, Edges const& edges);
 
     std::uint32_t mirror_ = 0;
     std::uint32_t axes_ = 0;   // bits 1 X, 2 Y, 4 Z
