@@ -7,7 +7,6 @@
 
 #include <boost/spirit/include/classic_functor_parser.hpp>
 
-#include <functional>
 
 namespace MQO {
 

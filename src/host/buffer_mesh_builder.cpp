@@ -86,11 +86,8 @@ void WholeMeshBuilder::face(FaceLine const& line, std::size_t corners)
         std::uint32_t const packed = colours ? colours[i] : 0xFFFFFFFFu;
         colours_.insert(colours_.end(), {std::uint8_t(packed & 0xFF), std::uint8_t(packed >> 8 & 0xFF),
                                          std::uint8_t(packed >> 16 & 0xFF), std::uint8_t(packed >> 24 & 0xFF)});
-        // The document's axes (x, y, z) are the host's (x, -z, y).
-        if (normals)
-            normals_.insert(normals_.end(), {normals[3 * i], -normals[3 * i + 2], normals[3 * i + 1]});
-        else
-            normals_.insert(normals_.end(), {0.0f, 0.0f, 0.0f});
+        std::array<float, 3> const n = normals ? host_direction(normals + 3 * i) : std::array<float, 3>{};
+        normals_.insert(normals_.end(), n.begin(), n.end());
     }
     counts_.push_back(std::int32_t(corners));
 }

@@ -130,12 +130,11 @@ void CallByCallBuilder::face(FaceLine const& line, std::size_t corners)
     }
     if (float const* const normals = line.normals_for(corners)) {
         static PyObject* const normals_name = host::name("normals");
-        // The document's axes (x, y, z) are the host's (x, -z, y).
         host::set_attribute(face, normals_name, reversed_tuples(corners, [&](std::size_t i) {
-                                float const* const n = normals + 3 * i;
+                                std::array<float, 3> const n = host_direction(normals + 3 * i);
                                 return PyTuple_Pack(3, host::number(double(n[0])).ptr(),
-                                                    host::number(-double(n[2])).ptr(),
-                                                    host::number(double(n[1])).ptr());
+                                                    host::number(double(n[1])).ptr(),
+                                                    host::number(double(n[2])).ptr());
                             }));
     }
     host::call_method(host::attribute(mesh_, faces_name), append_name, face);

@@ -2,7 +2,6 @@
 // Metasequoia shows them, weights and parents.
 #include "host/object_builder.hpp"
 
-#include "document/console.hpp"
 #include "document/face_line.hpp"
 #include "host/fast_call.hpp"
 
@@ -10,9 +9,6 @@
 #include <boost/python/tuple.hpp>
 #include <boost/variant/get.hpp>
 
-#include <algorithm>
-#include <cmath>
-#include <ostream>
 
 namespace MQO {
 
