@@ -324,7 +324,7 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
         # A face whose corners have normals of their own is smooth: Blender
         # shows a flat face with its face normal whatever its corners hold.
         given = numpy.zeros(len(smooth), dtype=bool)
-        given[face_of[numpy.repeat(numpy.arange(len(counts)), counts)[loop_normals.any(axis=1)]]] = True
+        given[face_of[numpy.logical_or.reduceat(loop_normals.any(axis=1), kept_starts)]] = True
         smooth = smooth | given
     if len(kept_lengths):
         # Written flat too: new faces are flat before Blender 4.1, smooth after.

@@ -133,7 +133,7 @@ class NMesh(MeshFlags, VertexGroups):
             v.co = v.co * matrix
         for f in self.faces:
             if f.normals:
-                f.normals = [turned_direction(n, matrix) if any(n) else n for n in f.normals]
+                f.normals = [turned_direction(n, matrix) for n in f.normals]
 
     def __repr__(self):
         return "[NMesh %r]" % (self.name,)
