@@ -3,9 +3,11 @@
 # any further ones named as arguments, when any of them is missing.
 set -eu
 
+# libzip's CMake package names its command-line tools too, and fails when
+# they are missing: Debian ships them apart (zipcmp, zipmerge, ziptool).
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
 libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev
-libzip-dev pkg-config $*"
+libzip-dev zipcmp zipmerge ziptool $*"
 
 missing=""
 for package in $packages; do

@@ -10,9 +10,32 @@
 
 #include <locale.h>
 
+// Older C++ libraries (GCC 10's, which the wheels are built with for old
+// systems) convert only integers with from_chars; the fast_float library
+// converts reals the same way, to the nearest value.
+#if !defined(__cpp_lib_to_chars)
+#include <fast_float/fast_float.h>
+#endif
+
 namespace MQO {
 
 namespace {
+
+template <typename T>
+std::from_chars_result real_from_chars(const char* first, const char* last, T& result)
+{
+#if defined(__cpp_lib_to_chars)
+    return std::from_chars(first, last, result, std::chars_format::general);
+#else
+    fast_float::from_chars_result const converted =
+        fast_float::from_chars(first, last, result, fast_float::chars_format::general);
+    // fast_float gives infinity for a value beyond the type's range where
+    // from_chars reports the range.
+    std::errc const ec = (converted.ec == std::errc() && std::isinf(result)) ? std::errc::result_out_of_range
+                                                                             : converted.ec;
+    return std::from_chars_result{converted.ptr, ec};
+#endif
+}
 
 inline bool is_digit(char c)
 {
@@ -161,7 +184,7 @@ bool read_real_as(const char*& first, const char* last, T& value)
     // from_chars takes a leading minus but no plus.
     const char* const from = (*first == '+') ? digits : first;
     T result{};
-    std::from_chars_result const converted = std::from_chars(from, end, result, std::chars_format::general);
+    std::from_chars_result const converted = real_from_chars(from, end, result);
     if (converted.ec == std::errc::result_out_of_range) {
         std::string const text(from, end);
         if (c_locale() == static_cast<locale_t>(0))

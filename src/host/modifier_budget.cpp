@@ -49,7 +49,9 @@ double built_elements(MeshCounts const& mesh, Modifiers const& modifiers)
     if (modifiers.levels != 0) {
         // The first level makes a quad of every corner, each further one
         // four of every quad; vertices grow as faces do.
-        faces = corners * std::pow(4.0, double(modifiers.levels) - 1.0);
+        // (Past a few hundred levels the count is infinite all the same.)
+        int const levels = int(std::min<std::uint32_t>(modifiers.levels, 1000));
+        faces = std::ldexp(corners, 2 * (levels - 1));
         vertices = std::max(vertices, faces);
     }
     return std::max(faces, vertices) * modifiers.copies;

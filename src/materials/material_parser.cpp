@@ -9,8 +9,8 @@ namespace MQO {
 
 // The library's closures keep the address of their frame on the stack while
 // a rule runs and take it back afterwards; GCC cannot see the second half.
-// (Clang has no such warning.)
-#if defined(__GNUC__) && !defined(__clang__)
+// (Clang and GCC before 12 have no such warning.)
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
 #endif
@@ -61,7 +61,7 @@ bool MaterialParser::parse_name(scanner_t const& scan, std::string_view& name) c
     return true;
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
 #pragma GCC diagnostic pop
 #endif
 
