@@ -88,6 +88,13 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
                                      "reading stops at whatever that format does not have", default=False)
 
     def execute(self, context):
+        try:
+            import numpy  # noqa: F401  (meshes are handed to Blender in arrays)
+        except ImportError:
+            # Blender's own builds carry NumPy; a system's Blender may not.
+            self.report({"ERROR"}, "Metasequoia import needs NumPy in Blender's Python "
+                                   "(on Debian and Ubuntu: install python3-numpy)")
+            return {"CANCELLED"}
         Blender, Mivka = _load_mivka()
         from blender24 import conversion
 

@@ -1,0 +1,77 @@
+#!/bin/sh
+# Installs Mivka as users do, in Debian systems that have Debian's Blender
+# and none of Mivka's build dependencies: Debian 12 (Blender 3.4, the
+# add-on zip), Debian 13 (Blender 4.3) and Debian unstable (Blender 5.2),
+# each installing the extension zip with Blender's own command and from the
+# repository index. Each imports every document of the corpus and the
+# samples through the add-on's operator and compares the scenes with the
+# in-memory host's (tests/extension/clean_room.sh).
+#
+#   scripts/extension_test.sh [bookworm] [trixie] [sid]
+#
+# Builds the extension first (scripts/extension.sh) unless
+# MIVKA_EXTENSION_BUILT is set. Needs root.
+set -eu
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+build="$(mkdir -p "${MIVKA_BUILD_DIR:-build}" && cd "${MIVKA_BUILD_DIR:-build}" && pwd)"
+suites="${*:-bookworm trixie sid}"
+. scripts/debian_systems.sh
+
+if [ -z "${MIVKA_EXTENSION_BUILT:-}" ]; then
+    scripts/extension.sh >/dev/null
+fi
+
+run_in() {
+    suite="$1" name="blender-$1"
+    copy_system "$suite" "$name"
+    # NumPy, which Blender's own builds carry, and Debian's Blender only
+    # suggests.
+    install_into "$name" blender python3-numpy
+    # Blender 5's own extension manager imports modules its Debian package
+    # does not depend on.
+    if chroot "$systems_place/$name" blender --version 2>/dev/null | grep -q '^Blender [5-9]'; then
+        install_into "$name" python3-cattr python3-requests
+    fi
+    test_folder="$systems_place/$name/root/mivka-test"
+    rm -rf "$test_folder"
+    mkdir -p "$test_folder/extension" "$test_folder/wheels" "$test_folder/corpus"
+    chmod 700 "$systems_place/$name/root"
+    copy_checkout "$test_folder/main"
+    cp "$build"/extension/*.zip "$build/extension/index.json" "$test_folder/extension/"
+    cp "$build"/wheels/*.whl "$test_folder/wheels/"
+    documents="$(ls "$root"/samples/*.mqo | sed "s|^$root/|/root/mivka-test/main/|")"
+    if [ -f "$root/../shared/corpus/mqo/SOURCES.md" ]; then
+        mount_into "$systems_place/$name" "$root/../shared/corpus/mqo" /root/mivka-test/corpus --bind -o ro
+        documents="$documents $(cd "$root/../shared/corpus/mqo" && ls *.mqo *.mqoz | sed 's|^|/root/mivka-test/corpus/|')"
+    else
+        echo "extension_test: the corpus (../shared/corpus/mqo) is not there: the samples only"
+    fi
+    echo "extension_test: Debian $suite: $(chroot "$systems_place/$name" sh -c '. /etc/os-release; echo "$PRETTY_NAME"')"
+    enter "$name" sh /root/mivka-test/main/tests/extension/clean_room.sh /root/mivka-test $documents
+}
+
+# One system: in this process. Several: side by side, each line marked
+# with its system.
+set -- $suites
+if [ $# -eq 1 ]; then
+    start=$(date +%s)
+    if run_in "$1"; then
+        echo "extension_test: Debian $1 passed in $(( $(date +%s) - start )) s"
+        exit 0
+    fi
+    echo "extension_test: Debian $1 FAILED after $(( $(date +%s) - start )) s"
+    exit 1
+fi
+for suite in "$@"; do rm -f "$systems_place/extension-$suite.status"; done
+for suite in "$@"; do
+    { MIVKA_EXTENSION_BUILT=1 "$root/scripts/extension_test.sh" "$suite" 2>&1
+      echo $? >"$systems_place/extension-$suite.status"; } | sed -u "s/^/[$suite] /" &
+done
+wait
+failed=""
+for suite in "$@"; do
+    [ "$(cat "$systems_place/extension-$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
+done
+[ -z "$failed" ] || { echo "extension_test: failed in:$failed"; exit 1; }
+echo "extension_test: passed in:$suites"

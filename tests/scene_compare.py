@@ -1,0 +1,56 @@
+"""Whether two descriptions of a converted scene (tools/scene_snapshot.py)
+show the same scene: the in-memory host's and Blender's. Also used outside
+the test runner, in the clean systems where the extension is installed as
+users install it; needs only the standard library there."""
+
+import os
+
+
+def memory_scene(path):
+    import Blender
+    import Mivka
+    from scene_snapshot import snapshot_memory
+
+    Blender.reset(registry=True)
+    Blender.Registry.SetKey("Mivka", {"Extended": True})  # as the command reads in Blender
+    try:
+        Mivka.readmqo(str(path))
+    except Exception as error:
+        return {"error": "%s: %s" % (type(error).__name__, error)}
+    return snapshot_memory()
+
+
+def size_of(scene):
+    points = [c[0] for o in scene["objects"] for f in o["faces"] for c in f["corners"]]
+    if not points:
+        return 1.0
+    return max(max(p[i] for p in points) - min(p[i] for p in points) for i in range(3)) or 1.0
+
+
+def assert_same_scene(blender, memory, label):
+    assert ("error" in blender) == ("error" in memory), (label, blender.get("error"), memory.get("error"))
+    if "error" in memory:
+        return
+    tolerance = 1e-5 * size_of(memory)
+    assert [(o["name"], o["parent"]) for o in blender["objects"]] == \
+        [(o["name"], o["parent"]) for o in memory["objects"]], label
+    for b, m in zip(blender["objects"], memory["objects"]):
+        assert len(b["faces"]) == len(m["faces"]), (label, m["name"])
+        blender_edges = {tuple(e) for e in b["edges"]}
+        assert all(tuple(e) in blender_edges for e in m["edges"]), (label, m["name"])
+        for bf, mf in zip(b["faces"], m["faces"]):
+            assert bf["material"] == mf["material"], (label, m["name"])
+            assert len(bf["corners"]) == len(mf["corners"])
+            for (bp, buv, bcol, bnormal), (mp, muv, mcol, mnormal) in zip(bf["corners"], mf["corners"]):
+                assert max(abs(x - y) for x, y in zip(bp, mp)) <= tolerance, (label, m["name"], bp, mp)
+                # A face without coordinates or colours in a mesh that has them gets 0 and white.
+                if muv is None:
+                    assert buv in (None, [0.0, 0.0]), (label, buv)
+                else:
+                    assert max(abs(x - y) for x, y in zip(buv, muv)) < 1e-6, (label, buv, muv)
+                assert bcol == mcol or (mcol is None and bcol == [255] * 4), (label, bcol, mcol)
+                # A corner's own normal is the one Blender shows there.
+                if mnormal is not None:
+                    assert bnormal and max(abs(x - y) for x, y in zip(bnormal, mnormal)) < 1e-3, \
+                        (label, bnormal, mnormal)
+    assert [os.path.basename(t) for t in blender["textures"]] == [os.path.basename(t) for t in memory["textures"]]
