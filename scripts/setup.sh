@@ -7,7 +7,7 @@ set -eu
 # they are missing: Debian ships them apart (zipcmp, zipmerge, ziptool).
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
 libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev
-libzip-dev zipcmp zipmerge ziptool $*"
+libzip-dev zipcmp zipmerge ziptool libfast-float-dev $*"
 
 missing=""
 for package in $packages; do

@@ -12,8 +12,10 @@
 
 // Older C++ libraries (GCC 10's, which the wheels are built with for old
 // systems) convert only integers with from_chars; the fast_float library
-// converts reals the same way, to the nearest value.
-#if !defined(__cpp_lib_to_chars)
+// converts reals the same way, to the nearest value. MIVKA_FAST_FLOAT asks
+// for it where from_chars would do, so that its use is tested everywhere.
+#if !defined(__cpp_lib_to_chars) || defined(MIVKA_FAST_FLOAT)
+#define MIVKA_REALS_BY_FAST_FLOAT 1
 #include <fast_float/fast_float.h>
 #endif
 
@@ -24,7 +26,7 @@ namespace {
 template <typename T>
 std::from_chars_result real_from_chars(const char* first, const char* last, T& result)
 {
-#if defined(__cpp_lib_to_chars)
+#if !defined(MIVKA_REALS_BY_FAST_FLOAT)
     return std::from_chars(first, last, result, std::chars_format::general);
 #else
     fast_float::from_chars_result const converted =
