@@ -59,6 +59,23 @@ base_system() {  # base_system SUITE
     settle_system "$base" "$1"
 }
 
+# The bare systems of several releases, those missing made side by side.
+base_systems() {  # base_systems SUITE...
+    command -v debootstrap >/dev/null || scripts/setup.sh debootstrap
+    pids=""
+    for suite in "$@"; do
+        [ -x "$systems_place/base/$suite/usr/bin/apt-get" ] && continue
+        (base_system "$suite") &
+        pids="$pids $!"
+    done
+    for pid in $pids; do
+        wait "$pid" || exit 1
+    done
+    for suite in "$@"; do
+        base_system "$suite"
+    done
+}
+
 # A system of our own, copied once from the bare system of its release.
 copy_system() {  # copy_system SUITE NAME
     base_system "$1"

@@ -22,6 +22,12 @@ if [ -z "${MIVKA_EXTENSION_BUILT:-}" ]; then
     scripts/extension.sh >/dev/null
 fi
 
+# The wheel's module beside the one built here on the system's shared
+# Boost.Python, in one process (the README's test command built that one).
+if [ -z "${MIVKA_EXTENSION_CHILD:-}" ] && ls "$build"/Mivka.cpython-*.so >/dev/null 2>&1; then
+    /usr/bin/python3 tests/extension/two_boosts.py "$build" "$build/wheels"
+fi
+
 run_in() {
     suite="$1" name="blender-$1"
     copy_system "$suite" "$name"
@@ -65,7 +71,7 @@ if [ $# -eq 1 ]; then
 fi
 for suite in "$@"; do rm -f "$systems_place/extension-$suite.status"; done
 for suite in "$@"; do
-    { MIVKA_EXTENSION_BUILT=1 "$root/scripts/extension_test.sh" "$suite" 2>&1
+    { MIVKA_EXTENSION_BUILT=1 MIVKA_EXTENSION_CHILD=1 "$root/scripts/extension_test.sh" "$suite" 2>&1
       echo $? >"$systems_place/extension-$suite.status"; } | sed -u "s/^/[$suite] /" &
 done
 wait

@@ -58,6 +58,7 @@ fetch() {  # fetch SUITE source|binary NAME
     rm -rf "$base/tmp/mivka-fetch"
 }
 
+base_systems bullseye bookworm trixie sid
 fetch trixie source "$boost_source"
 fetch bullseye source libzip
 fetch bookworm binary libfast-float-dev

@@ -71,6 +71,7 @@ if [ ! -f "$boost_stamp" ]; then
         install >>/mivka/work/boost.log 2>&1 ||
         { tail -n 60 /mivka/work/boost.log; exit 1; }
     cd /
+    rm -rf /mivka/work/boost
     touch "$boost_stamp"
 fi
 

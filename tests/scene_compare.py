@@ -4,19 +4,31 @@ the test runner, in the clean systems where the extension is installed as
 users install it; needs only the standard library there."""
 
 import os
+import sys
 
 
-def memory_scene(path):
+def memory_scene(path, quiet=False):
+    """The in-memory host's scene of a document; with `quiet`, its console
+    (the standard output) is kept out of the caller's."""
     import Blender
     import Mivka
     from scene_snapshot import snapshot_memory
 
     Blender.reset(registry=True)
     Blender.Registry.SetKey("Mivka", {"Extended": True})  # as the command reads in Blender
+    if quiet:
+        sys.stdout.flush()
+        kept = os.dup(1)
+        with open(os.devnull, "wb") as nowhere:
+            os.dup2(nowhere.fileno(), 1)
     try:
         Mivka.readmqo(str(path))
     except Exception as error:
         return {"error": "%s: %s" % (type(error).__name__, error)}
+    finally:
+        if quiet:
+            os.dup2(kept, 1)
+            os.close(kept)
     return snapshot_memory()
 
 

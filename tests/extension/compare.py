@@ -42,25 +42,12 @@ def main(scenes_path, wheels):
                     os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests")]
     from scene_compare import assert_same_scene, memory_scene
 
-    def quietly(convert, document):
-        """The in-memory host's conversion, its console (the standard
-        output) kept out of this report."""
-        sys.stdout.flush()
-        kept = os.dup(1)
-        with open(os.devnull, "wb") as nowhere:
-            os.dup2(nowhere.fileno(), 1)
-        try:
-            return convert(document)
-        finally:
-            os.dup2(kept, 1)
-            os.close(kept)
-
     found = json.load(open(scenes_path, encoding="utf-8"))
     passed = failed = 0
     for document, scene in found["scenes"].items():
         try:
             assert scene.get("result", ["FINISHED"]) == ["FINISHED"], scene.get("result")
-            assert_same_scene(scene, quietly(memory_scene, document), os.path.basename(document))
+            assert_same_scene(scene, memory_scene(document, quiet=True), os.path.basename(document))
             passed += 1
             print("same scene: %s (%d objects)" % (os.path.basename(document), len(scene.get("objects", []))))
         except AssertionError:
