@@ -31,8 +31,8 @@ fi
 run_in() {
     suite="$1" name="blender-$1"
     copy_system "$suite" "$name"
-    # NumPy, which Blender's own builds carry, and Debian's Blender only
-    # suggests.
+    # NumPy, which Blender's own builds carry and Debian's Blender does not
+    # ask for.
     install_into "$name" blender python3-numpy
     # Blender 5's own extension manager imports modules its Debian package
     # does not depend on.
