@@ -4,12 +4,16 @@
 // put it (a buffer of exactly its size), so any read past its end is a
 // sanitizer report; so is any memory error or undefined behaviour. An
 // input that starts as a zip archive is unpacked, and its document read.
+// Each input is also read as an image header.
 #include "assembly/document_reader.hpp"
 #include "document/recording_sink.hpp"
 #include "document/archive.hpp"
 #include "document/console.hpp"
+#include "document/image_headers.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string why;
     if (MQO::looks_like_archive(begin, begin + size) && MQO::unpack_document(begin, begin + size, document, why))
         read_both_ways(document.data(), document.data() + document.size());
+    MQO::declared_image_size([data, size](std::uint64_t offset, std::size_t wanted, unsigned char* out) {
+        if (offset >= size)
+            return std::size_t(0);
+        std::size_t const n = std::min<std::size_t>(wanted, size - std::size_t(offset));
+        std::memcpy(out, data + offset, n);
+        return n;
+    });
     return 0;
 }

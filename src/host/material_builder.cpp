@@ -169,6 +169,11 @@ void MaterialBuilder::texture(int slot_index, std::string const& file)
         return;
 
     HostObject const texture = host::blender("Texture").attr("New")(slot.name);
+    std::string why;
+    if (!textures_.fits(image_path, why)) {
+        report_unloadable(slot.name, image_path, why);
+        return;
+    }
     HostObject image;
     if (!host::load_image(image_path, image)) {
         // A file that is there but that the host cannot read as an image

@@ -1,6 +1,7 @@
 #include "host/texture_files.hpp"
 
 #include "document/console.hpp"
+#include "document/image_headers.hpp"
 #include "document/texture_paths.hpp"
 #include "host/host.hpp"
 
@@ -11,6 +12,7 @@
 
 #include <fstream>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 namespace MQO {
@@ -42,11 +44,49 @@ bool is_relative(std::string const& file)
     return !file.empty() && file[0] != '/' && file[0] != '\\';
 }
 
+// What images may take once the host decodes them (four bytes a pixel, or
+// four floats for high-range formats): Blender keeps every image of a scene
+// whole in memory, and renders and exports copy them again. Real textures
+// stay far below; a header of a few bytes can declare far more.
+constexpr std::uint64_t image_side_limit = 16384;
+constexpr std::uint64_t image_bytes_limit = std::uint64_t(1) << 30;
+constexpr std::uint64_t document_image_bytes_limit = std::uint64_t(2) << 30;
+
 }  // namespace
 
-void report_unloadable(const char* slot_name, std::string const& path)
+void report_unloadable(const char* slot_name, std::string const& path, std::string const& why)
 {
-    console() << "Unable to Load " << slot_name << '[' << Shown{path} << "]\n";
+    console() << "Unable to Load " << slot_name << '[' << Shown{path} << ']';
+    if (!why.empty())
+        console() << ": " << why;
+    console() << '\n';
+}
+
+TextureFiles::TextureFiles(std::string document_folder)
+    : document_folder_(std::move(document_folder)), decoded_bytes_left_(document_image_bytes_limit)
+{
+}
+
+bool TextureFiles::fits(std::string const& path, std::string& why)
+{
+    if (fitted_.count(path) != 0)
+        return true;
+    std::optional<ImageSize> const size = declared_image_size(path);
+    std::uint64_t const bytes = size ? size->decoded_bytes() : 0;
+    std::ostringstream says;
+    if (size && (size->width > image_side_limit || size->height > image_side_limit))
+        says << "more than " << image_side_limit << " pixels on a side";
+    else if (bytes > image_bytes_limit)
+        says << "more than " << (image_bytes_limit >> 30) << " GiB decoded";
+    else if (bytes > decoded_bytes_left_)
+        says << "past the " << (document_image_bytes_limit >> 30) << " GiB that a document's images may take";
+    if (!says.str().empty()) {
+        why = std::to_string(size->width) + " x " + std::to_string(size->height) + " pixels, " + says.str();
+        return false;
+    }
+    decoded_bytes_left_ -= bytes;
+    fitted_.insert(path);
+    return true;
 }
 
 TextureFiles::~TextureFiles()

@@ -7,9 +7,11 @@
 
 #include "document/archive.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace MQO {
 
@@ -17,7 +19,7 @@ class TextureFiles
 {
 public:
     // `document_folder`: the folder of the document being read.
-    explicit TextureFiles(std::string document_folder) : document_folder_(std::move(document_folder)) {}
+    explicit TextureFiles(std::string document_folder);
     ~TextureFiles();
     TextureFiles(TextureFiles const&) = delete;
     TextureFiles& operator=(TextureFiles const&) = delete;
@@ -36,6 +38,13 @@ public:
     // with the finder's folder).
     bool find(const char* slot_name, std::string const& file, std::string& path, bool& unpacked);
 
+    // Whether the image file at `path` may be handed to the host, which
+    // decodes it whole: false, with why in `why`, for an image that declares
+    // more pixels than the host should hold, alone or with the document's
+    // images before it. An image whose size cannot be read here is the
+    // host's to judge.
+    bool fits(std::string const& path, std::string& why);
+
 private:
     bool find_file(const char* slot_name, std::string const& file, std::string& found) const;
     bool unpack(std::string const& file, std::string& found);
@@ -46,10 +55,13 @@ private:
     std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture
     std::string unpacked_folder_;  // textures unpacked from the archive
     std::unordered_map<std::string, std::string> unpacked_;  // file text, the file unpacked for it
+    std::unordered_set<std::string> fitted_;  // image files let through
+    std::uint64_t decoded_bytes_left_;  // what the document's further images may take
 };
 
-// The console line for a texture file that cannot be loaded.
-void report_unloadable(const char* slot_name, std::string const& path);
+// The console line for a texture file that cannot be loaded, and why when
+// the reason is ours.
+void report_unloadable(const char* slot_name, std::string const& path, std::string const& why = std::string());
 
 }  // namespace MQO
 

@@ -341,6 +341,12 @@ for name in ("guessed.mqo", "cp932.mqo"):
     fresh()
     Mivka.readmqo(os.path.join(folder, name))
     found["code_page"].append([o.name for o in bpy.context.scene.objects] + [Blender.Get("codepage")])
+# An archive whose Photoshop member declares 30,000 x 30,000 pixels: Blender
+# would decode it on import.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(os.path.join(folder, "bomb.mqoz"))
+found["bomb"] = [[m.name for m in bpy.data.materials], [i.name for i in bpy.data.images]]
 json.dump(found, open(out, "w"))
 """ % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
@@ -368,6 +374,9 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "model").mkdir()
     (tmp_path / "model" / "m.mqo").write_text(HEAD + 'Material 1 {\n\t"w" tex("../textures/wood.png")\n}\n'
                                               + obj("o"))
+    with zipfile.ZipFile(tmp_path / "bomb.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("bomb.mqo", HEAD + 'Material 1 {\n\t"b" tex("layers.psd")\n}\n')
+        archive.writestr("layers.psd", b"8BPS\0\1" + bytes(6) + struct.pack(">HIIHH", 3, 30000, 30000, 8, 3))
     out = tmp_path / "found.json"
     done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", HOSTILE,
                            "--", str(tmp_path), str(out)], capture_output=True, timeout=900)
@@ -386,6 +395,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["curved"] == [[["SUBSURF", 1, 2]], ["weit"], [[0, 1.0], [2, 0.5]]]
     assert found["turned"] == [["SCREW", "SUBSURF"], "Z", 1024]
     assert found["code_page"] == [["\u00b1", None], ["\uff82\uff71", None]]
+    assert found["bomb"] == [["b"], []]
+    assert b"layers.psd]: 30000 x 30000 pixels, more than 16384 pixels on a side" in done.stdout
     assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"], [1, 1, 1, 1]]
     black = [0.0, 0.0, 0.0] if found["blender"] < [4, 0] else [1.0, 1.0, 1.0]  # the default, where nothing glows
     assert found["alike"] == [["a", [1, 0, 0], 0.5, black], ["b", [0, 1, 0], 0.5, black],

@@ -1,8 +1,11 @@
 """Texture files found and loaded into texture slots, and projection Empties."""
 
+import io
 import os
+import struct
 import subprocess
 import sys
+import zipfile
 
 import pytest
 
@@ -34,6 +37,14 @@ def textures(tmp_path, monkeypatch, convert, host, host_calls):
 
     run.docs, run.work = docs, work
     return run
+
+
+def zipped(members):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as archive:
+        for name, data in members:
+            archive.writestr(name, data)
+    return buffer.getvalue()
 
 
 def loads(calls):
@@ -94,6 +105,39 @@ class TestSearch:
         monkeypatch.setattr(host.Image, "Load", lambda name: 1 / 0)
         with pytest.raises(ZeroDivisionError):
             textures('tex("notes.png")')
+
+    def test_images_that_declare_too_many_pixels_are_not_handed_to_the_host(self, textures, host, tmp_path, convert):
+        """A few bytes of header can declare more pixels than any memory
+        holds; Blender decodes them whole. Per image and per document."""
+        def png(width, height):
+            return b"\x89PNG\r\n\x1a\n" + struct.pack(">I4sIIBB", 13, b"IHDR", width, height, 8, 6) + bytes(7)
+        huge = {"huge.png": png(30000, 30000),
+                "huge.tga": struct.pack("<2xB9xHHBB", 2, 30000, 30000, 32, 8),
+                "huge.hdr": b"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 30000 +X 30000\n",
+                "big1.png": png(16000, 16000), "big2.png": png(16000, 16000), "big3.png": png(16000, 16000),
+                "strip.png": png(1, 16385)}
+        for name, data in huge.items():
+            (textures.docs / name).write_bytes(data)
+        out, calls = textures('tex("huge.png") bump("huge.tga") alpha("huge.hdr")\n"n" tex("big1.png")\n'
+                              '"o" tex("big2.png") bump("big1.png")\n"p" tex("big3.png") alpha("strip.png")')
+        folder = os.fsencode(textures.docs)
+        for slot, name in (("ColorMap", b"huge.png"), ("NormalMap", b"huge.tga"), ("AlphaMap", b"huge.hdr")):
+            assert (b"Unable to Load %s[%s/%s]: 30000 x 30000 pixels, more than 16384 pixels on a side\n"
+                    % (slot.encode(), folder, name)) in out
+        assert b"Unable to Load ColorMap[%s/big3.png]: 16000 x 16000 pixels, past the 2 GiB that a document's " \
+               b"images may take\n" % folder in out
+        assert b"[%s/strip.png]: 1 x 16385 pixels, more than 16384" % folder in out
+        assert [os.path.basename(name) for name in loads(calls)] == [b"big1.png", b"big2.png", b"big1.png"]
+        # The next document has the whole allowance again; so has an archive's
+        # member, refused before the host sees it.
+        assert b"Unable" not in textures('tex("big1.png") bump("big2.png")')[0]
+        (tmp_path / "m.mqoz").write_bytes(zipped([("m.mqo", HEAD + 'Material 1 {\n"m" tex("l.psd")\n}\n'),
+                                                   ("l.psd", b"8BPS\0\1" + bytes(6) + struct.pack(">HIIHH", 3, 30000,
+                                                                                                   30000, 8, 3))]))
+        host.Registry.SetKey("Mivka", {"Extended": True})
+        images = len(host.Image.Get())
+        assert b"l.psd]: 30000 x 30000 pixels, more than 16384" in convert(str(tmp_path / "m.mqoz"))
+        assert len(host.Image.Get()) == images
 
     def test_a_name_too_long_for_the_file_system_is_a_missing_file(self, textures, host):
         long_name = "d" * 300 + "/" + "x" * 5000 + ".png"
