@@ -191,23 +191,37 @@ ArchiveMembers::ArchiveMembers(const char* begin, const char* end) : listed_(new
 
 ArchiveMembers::~ArchiveMembers() = default;
 
-bool ArchiveMembers::unpack(std::string const& wanted, std::vector<char>& bytes, std::string& file) const
+std::optional<std::uint64_t> ArchiveMembers::find(std::string const& wanted) const
 {
     std::string const path = comparable(wanted);
     std::string const name = file_name_of(path);
     if (listed_->archive == nullptr || name.empty())
-        return false;
+        return std::nullopt;
     auto found = listed_->by_path.find(path);
     if (found == listed_->by_path.end()) {
         found = listed_->by_name.find(name);
         if (found == listed_->by_name.end())
-            return false;
+            return std::nullopt;
     }
-    std::string raw = zip_get_name(listed_->archive.get(), found->second, ZIP_FL_ENC_RAW);
+    return found->second;
+}
+
+bool ArchiveMembers::unpack(std::uint64_t member, std::size_t limit, std::vector<char>& bytes,
+                            std::string& file) const
+{
+    const char* const raw_name = zip_get_name(listed_->archive.get(), member, ZIP_FL_ENC_RAW);
+    if (raw_name == nullptr)
+        return false;
+    std::string raw = raw_name;
     std::replace(raw.begin(), raw.end(), '\\', '/');
     file = file_name_of(raw);
     std::string why;
-    return read_member(listed_->archive.get(), found->second, listed_->limit, bytes, why, {});
+    return read_member(listed_->archive.get(), member, std::min(limit, listed_->limit), bytes, why, {});
+}
+
+std::size_t ArchiveMembers::limit() const
+{
+    return listed_->limit;
 }
 
 }  // namespace MQO

@@ -5,8 +5,10 @@
 #define MIVKA_DOCUMENT_ARCHIVE_HPP
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,12 +43,18 @@ public:
     ArchiveMembers(ArchiveMembers const&) = delete;
     ArchiveMembers& operator=(ArchiveMembers const&) = delete;
 
-    // The unpacked bytes of the member that a document's file text names:
-    // the member of that path (any case, either slash), else the first
-    // whose file name is the text's, at most unpack_limit bytes. `file` is
-    // the name it has in the archive, without folders. False when there is
-    // none, or the bytes are no readable archive.
-    bool unpack(std::string const& wanted, std::vector<char>& bytes, std::string& file) const;
+    // The member that a document's file text names: the member of that path
+    // (any case, either slash), else the first whose file name is the
+    // text's. None when there is none, or the bytes are no readable archive.
+    std::optional<std::uint64_t> find(std::string const& wanted) const;
+
+    // The unpacked bytes of a member that find gave, at most `limit` bytes.
+    // `file` is the name it has in the archive, without folders. False when
+    // it cannot be unpacked (damaged, encrypted, or beyond the limit).
+    bool unpack(std::uint64_t member, std::size_t limit, std::vector<char>& bytes, std::string& file) const;
+
+    // What the archive's size allows to be unpacked (unpack_limit).
+    std::size_t limit() const;
 
 private:
     struct Listed;

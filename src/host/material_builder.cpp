@@ -175,15 +175,21 @@ void MaterialBuilder::texture(int slot_index, std::string const& file)
         return;
     }
     HostObject image;
-    if (!host::load_image(image_path, image)) {
+    auto const known = unpacked_images_.find(image_path);
+    if (known != unpacked_images_.end()) {
+        image = known->second;
+    } else if (!host::load_image(image_path, image)) {
         // A file that is there but that the host cannot read as an image
         // (damaged, or a format it does not know) is one we cannot load.
         report_unloadable(slot.name, image_path);
         return;
-    }
-    // Its file goes with the finder's folder: the image keeps its bytes.
-    if (unpacked)
+    } else if (unpacked) {
+        // The image keeps its bytes, and its file goes at once; a further
+        // texture of the same member takes the same image.
         image.attr("pack")();
+        textures_.unpacked_loaded(image_path);
+        unpacked_images_.emplace(image_path, image);
+    }
     texture.attr("setType")("Image");
     texture.attr("setImage")(image);
     if (slot.use_alpha)

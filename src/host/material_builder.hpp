@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 namespace MQO {
 
@@ -47,6 +48,7 @@ private:
     };
 
     TextureFiles textures_;
+    std::unordered_map<std::string, HostObject> unpacked_images_;  // by the file unpacked for them
     Projection projection_;
     std::size_t material_count_ = 0;
     HostObject materials_;  // host list of the document's materials, in order

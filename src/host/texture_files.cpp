@@ -134,24 +134,31 @@ bool TextureFiles::find_file(const char* slot_name, std::string const& file, std
 
 // A texture that the archive holds: unpacked into a folder of the finder's
 // own (made on first need, removed with the finder), from which the host
-// loads it; the host then keeps the image's bytes itself.
+// loads it; the host then keeps the image's bytes itself. Each member is
+// unpacked once, however the document names it, and all of them together
+// to no more than the archive's size allows the document.
 bool TextureFiles::unpack(std::string const& file, std::string& found)
 {
     if (archive_begin_ == nullptr)
         return false;
-    // A texture that several materials use is unpacked once.
-    auto const known = unpacked_.find(file);
+    if (!archive_members_) {
+        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
+        unpacked_bytes_left_ = archive_members_->limit();
+    }
+    std::optional<std::uint64_t> const member = archive_members_->find(file);
+    if (!member)
+        return false;
+    auto const known = unpacked_.find(*member);
     if (known != unpacked_.end()) {
         found = known->second;
         return true;
     }
-    if (!archive_members_)
-        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
     std::vector<char> bytes;
     std::string name;
-    if (!archive_members_->unpack(file, bytes, name) || name.empty() ||
+    if (!archive_members_->unpack(*member, unpacked_bytes_left_, bytes, name) || name.empty() ||
         name.find('\0') != std::string::npos || name == "." || name == "..")
         return false;
+    unpacked_bytes_left_ -= bytes.size();
     if (unpacked_folder_.empty()) {
         boost::system::error_code error;
         boost::filesystem::path const folder =
@@ -174,9 +181,15 @@ bool TextureFiles::unpack(std::string const& file, std::string& found)
     out.close();
     if (!out)
         return false;
-    unpacked_.emplace(file, path);
+    unpacked_.emplace(*member, path);
     found = path;
     return true;
+}
+
+void TextureFiles::unpacked_loaded(std::string const& path)
+{
+    boost::system::error_code ignored;
+    boost::filesystem::remove_all(boost::filesystem::path(path).parent_path(), ignored);
 }
 
 }  // namespace MQO

@@ -34,9 +34,13 @@ public:
 
     // The image file for a file text of a texture of kind `slot_name`
     // (also the registry key of its folder): false, said on the console,
-    // when there is none. `unpacked`: it came out of the archive (and goes
-    // with the finder's folder).
+    // when there is none. `unpacked`: it came out of the archive; once the
+    // host keeps its bytes, `unpacked_loaded` removes it.
     bool find(const char* slot_name, std::string const& file, std::string& path, bool& unpacked);
+
+    // An image unpacked from the archive is in the host: its file goes at
+    // once, so that nothing is left behind if the process is killed.
+    void unpacked_loaded(std::string const& path);
 
     // Whether the image file at `path` may be handed to the host, which
     // decodes it whole: false, with why in `why`, for an image that declares
@@ -54,7 +58,8 @@ private:
     const char* archive_end_ = nullptr;
     std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture
     std::string unpacked_folder_;  // textures unpacked from the archive
-    std::unordered_map<std::string, std::string> unpacked_;  // file text, the file unpacked for it
+    std::unordered_map<std::uint64_t, std::string> unpacked_;  // member, the file unpacked for it
+    std::size_t unpacked_bytes_left_ = 0;  // what further members may unpack to
     std::unordered_set<std::string> fitted_;  // image files let through
     std::uint64_t decoded_bytes_left_;  // what the document's further images may take
 };

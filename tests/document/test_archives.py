@@ -80,6 +80,34 @@ def test_a_texture_inside_the_archive_is_taken_from_it(member, tmp_path, convert
     assert not any(os.path.exists(image.filename) for image in images)
 
 
+def test_archive_textures_are_unpacked_once_per_member_and_within_a_bound(tmp_path, convert, host, monkeypatch):
+    """However many ways the document names a member, it is unpacked once;
+    its file goes as soon as the host keeps its bytes; and all members
+    together unpack to no more than the archive's size allows."""
+    png = (ROOT / "samples" / "lantern.png").read_bytes()
+    big = b"\x89PNG\r\n\x1a\n" + bytes(40 << 20)
+    named = "".join('"m%d" tex("d%d\\a.png")\n' % (i, i) for i in range(20))
+    document = (b"Metasequoia Document\nFormat Text Ver 1.0\n\nMaterial 22 {\n" + named.encode() +
+                b'"x" tex("b1.png")\n"y" tex("b2.png")\n}\n')
+    path = tmp_path / "m.mqoz"
+    path.write_bytes(zipped([("m.mqo", document), ("a.png", png), ("b1.png", big), ("b2.png", big)]))
+    loaded = []
+
+    def load(name, load=host.Image.Load):
+        # Every earlier member's file is gone by the time the next is loaded.
+        assert not any(os.path.exists(earlier) for earlier in loaded)
+        loaded.append(name)
+        return load(name)
+
+    monkeypatch.setattr(host.Image, "Load", load)
+    host.Registry.SetKey("Mivka", {"Extended": True})
+    out = convert(str(path))
+    assert [os.path.basename(name) for name in loaded] == [b"a.png", b"b1.png"]
+    assert b"Unable to Load ColorMap[b2.png]\n" in out and out.count(b"Unable") == 1
+    assert [len(image.packed) for image in host.Image.Get()] == [len(png), len(big)]
+    assert [t.tex.image for t in host.Material.Get()[0].getTextures() if t] == [host.Image.Get()[0]]
+
+
 GOOD = zipped([("lantern.mqo", SAMPLE)], zipfile.ZIP_STORED)
 # 96 MiB from some 100 KB.
 BOMB = zipped([("bomb.mqo", SAMPLE[:50] + b" " * (96 << 20))])
