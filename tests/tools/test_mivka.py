@@ -4,6 +4,7 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 import pytest
@@ -178,7 +179,7 @@ def test_a_document_read_only_in_part_exits_three(tmp_path):
 # into its output, ends at once at a document named crash*, and sleeps at one
 # named slow*.
 STAND_IN = r'''
-import json, os, sys, time
+import json, os, sys, tempfile, time
 sys.path[:0] = [%r, %r]
 from mivka_command.batch import shown
 job_file, result_file = sys.argv[-2:]
@@ -186,6 +187,8 @@ job = json.load(open(job_file))
 results = {}
 for item in job["items"]:
     name = os.path.basename(item["document"])
+    # As Blender and the module leave temporary files when killed.
+    open(os.path.join(tempfile.mkdtemp(prefix="blender_"), "quit.blend"), "w").close()
     if name.startswith("crash"):
         os._exit(9)
     if name.startswith("slow"):
@@ -205,6 +208,10 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
     stand_in = tmp_path / "stand_in.py"
     stand_in.write_text(STAND_IN)
     monkeypatch.setattr(batch, "blender_command", lambda needing: [sys.executable, str(stand_in)])
+    temporary = tmp_path / "tmp"
+    temporary.mkdir()
+    monkeypatch.setenv("TMPDIR", str(temporary))
+    monkeypatch.setattr(tempfile, "tempdir", None)
     inputs = []
     for folder in ("a", "b", "c"):
         (tmp_path / folder).mkdir()
@@ -228,3 +235,5 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
     assert sorted(written) == ["m-2.glb", "m.glb", "m.mqo.glb", "new\nline.glb", "z.glb"]
     assert sorted(written.values()) == sorted("%s\0" % p for p in inputs if p.stem not in ("crash", "slow"))
     assert "is another document's output; writing" in printed
+    # What the Blenders left in their temporary folders went with them.
+    assert list(temporary.iterdir()) == []

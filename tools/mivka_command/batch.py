@@ -11,7 +11,7 @@ import tempfile
 import threading
 import time
 
-from .blender import blender_command, write_job
+from .blender import blender_command, own_temporary_folder, write_job
 
 WHOLE, STOPPED, FAILED = "converted whole", "stopped early", "failed"
 # A Blender takes about this much memory for itself and an ordinary model.
@@ -128,7 +128,7 @@ class Worker:
                       [{"document": item["document"], "outputs": [item["output"]],
                         "number": self.numbers[item["document"]]} for item in left], self.count, batch=True)
             process = subprocess.Popen(self.start + ["--job", job_file, result_file], stdout=subprocess.PIPE,
-                                       stderr=subprocess.DEVNULL)
+                                       stderr=subprocess.DEVNULL, env=own_temporary_folder(self.folder))
             progress = [time.monotonic()]
             reader = threading.Thread(target=self.forward, args=(process.stdout, progress))
             reader.start()

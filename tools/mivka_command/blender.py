@@ -21,6 +21,15 @@ def blender_command(needing):
     return [blender, "-b", "--factory-startup", "--python-exit-code", "1", "--python", script, "--"]
 
 
+def own_temporary_folder(folder):
+    """The environment for a Blender whose temporary files (Blender's own,
+    the console's copy, textures unpacked from archives) go into a folder
+    inside `folder`, which goes with it even when that Blender is killed."""
+    import tempfile
+
+    return dict(os.environ, TMPDIR=tempfile.mkdtemp(prefix="tmp-", dir=folder))
+
+
 def write_job(path, arguments, items, count, batch):
     """The job for a Blender: the conversion's settings, the documents
     (each with its outputs and its number among `count`), and whether they
@@ -45,4 +54,4 @@ def convert_in_blender(arguments):
         job = os.path.join(folder, "job.json")
         write_job(job, arguments, [{"document": arguments.file, "outputs": arguments.output,
                                     "render": arguments.render, "number": 1}], 1, batch=False)
-        return subprocess.run(command + ["--job", job]).returncode
+        return subprocess.run(command + ["--job", job], env=own_temporary_folder(folder)).returncode
