@@ -49,7 +49,7 @@ base_system() {  # base_system SUITE
     base="$systems_place/base/$1"
     if [ ! -x "$base/usr/bin/apt-get" ]; then
         command -v debootstrap >/dev/null || scripts/setup.sh debootstrap
-        echo "$(basename "$0"): making Debian $1 in $base"
+        echo "$(basename "$0"): making Debian $1 in $base" >&2
         rm -rf "$base.partial"
         mkdir -p "$systems_place/base"
         debootstrap --variant=minbase "$1" "$base.partial" >"$base.debootstrap.log" 2>&1 ||

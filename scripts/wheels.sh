@@ -80,7 +80,7 @@ rm -rf "$wheel_root/mivka/downloads" "$wheel_root/mivka/out"
 mkdir -p "$wheel_root/mivka/downloads" "$wheel_root/mivka/out"
 cp "$downloads"/*.deb "$downloads"/*.dsc "$downloads"/*.tar.* "$wheel_root/mivka/downloads/"
 copy_checkout "$wheel_root/mivka/main"
-echo "wheels: building for Python $pythons in Debian 11"
+echo "wheels: building for Python $pythons in Debian 11" >&2
 enter wheel-root sh /mivka/main/scripts/wheels_inside.sh "$boost_source" $pythons
 
 # Each module becomes a wheel, tagged with the oldest C library it needs.

@@ -7,8 +7,11 @@ namespace MQO {
 
 namespace {
 
-// About two gigabytes in the host, summed over the document.
-constexpr double elements_limit = 16e6;
+// Vertices, edges and corners that the host builds, summed over the
+// document: what Blender does with them at its costliest (the mesh
+// evaluated for the viewport, the glTF exporter's copies, a render) takes
+// some 55 bytes each, so about 1.5 GB.
+constexpr double elements_limit = 28e6;
 // About ten seconds of subdividing around irregular vertices.
 constexpr double irregular_limit = 2e7;
 constexpr std::size_t regular_up_to = 16;
@@ -37,24 +40,36 @@ double VertexUses::irregular() const
 
 double built_elements(MeshCounts const& mesh, Modifiers const& modifiers)
 {
-    double faces = double(mesh.faces);
-    double corners = double(mesh.corners);
     double vertices = double(mesh.vertices);
+    double corners = double(mesh.corners);
+    // At most one edge of its own for every corner of a face.
+    double edges = double(mesh.corners + mesh.edges);
+    double loose = double(mesh.edges);
+    // Points in no face and on no edge (at least so many).
+    double const lone = std::max(vertices - double(mesh.corners) - 2.0 * double(mesh.edges), 0.0);
     if (modifiers.steps != 0) {
-        // Every edge, of a face or loose, sweeps a quad at each step.
-        faces = double(mesh.corners + mesh.edges) * modifiers.steps;
-        corners = 4.0 * faces;
-        vertices *= modifiers.steps;
+        // Every edge, of a face or loose, sweeps a quad at each step, and
+        // every vertex a circle of edges: loose ones around a lone point.
+        double const steps = double(modifiers.steps);
+        double const swept = double(mesh.corners + mesh.edges) * steps;
+        corners = 4.0 * swept;
+        vertices *= steps;
+        edges = swept + vertices;
+        loose = lone * steps;
     }
     if (modifiers.levels != 0) {
         // The first level makes a quad of every corner, each further one
-        // four of every quad; vertices grow as faces do.
+        // four of every quad: each quad brings about a vertex and two
+        // edges. A loose edge is cut in two at each level.
         // (Past a few hundred levels the count is infinite all the same.)
         int const levels = int(std::min<std::uint32_t>(modifiers.levels, 1000));
-        faces = std::ldexp(corners, 2 * (levels - 1));
-        vertices = std::max(vertices, faces);
+        double const faces = std::ldexp(corners, 2 * (levels - 1));
+        double const pieces = std::ldexp(loose, levels);
+        corners = 4.0 * faces;
+        edges = 2.0 * faces + pieces;
+        vertices = std::max(vertices, faces + pieces);
     }
-    return std::max(faces, vertices) * modifiers.copies;
+    return (vertices + edges + corners) * modifiers.copies;
 }
 
 ModifierBudget::ModifierBudget() : elements_left_(elements_limit), irregular_left_(irregular_limit) {}

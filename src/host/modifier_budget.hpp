@@ -50,8 +50,8 @@ struct Modifiers
     std::uint32_t levels = 0;  // subdivision levels, 0 without
 };
 
-// Faces (or vertices, for a profile of points only) the host builds for a
-// mesh with these modifiers.
+// The vertices, edges and corners the host builds for a mesh with these
+// modifiers, all together.
 double built_elements(MeshCounts const& mesh, Modifiers const& modifiers);
 
 class ModifierBudget
