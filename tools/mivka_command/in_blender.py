@@ -122,6 +122,19 @@ def export_gltf(path, export_format):
 RENDER_RANGE = 1e5
 
 
+def _world_points(evaluated):
+    """The vertices of an evaluated mesh object in world axes, as an array
+    of rows of three doubles."""
+    import numpy
+
+    count = len(evaluated.data.vertices)
+    co = numpy.empty(count * 3, dtype=numpy.float32)
+    evaluated.data.vertices.foreach_get("co", co)
+    matrix = numpy.array([list(row) for row in evaluated.matrix_world], dtype=numpy.float64)
+    with numpy.errstate(all="ignore"):
+        return co.reshape(-1, 3).astype(numpy.float64) @ matrix[:3, :3].T + matrix[:3, 3]
+
+
 def _beyond_render_range(scene, depsgraph):
     """For a model that reaches far beyond RENDER_RANGE (or is smaller than
     its inverse), replaces the visible meshes in the picture by copies of
@@ -133,13 +146,7 @@ def _beyond_render_range(scene, depsgraph):
     for obj in scene.objects:
         if obj.type == "MESH" and not obj.hide_render:
             evaluated = obj.evaluated_get(depsgraph)
-            count = len(evaluated.data.vertices)
-            co = numpy.empty(count * 3, dtype=numpy.float32)
-            evaluated.data.vertices.foreach_get("co", co)
-            matrix = numpy.array([list(row) for row in evaluated.matrix_world], dtype=numpy.float64)
-            with numpy.errstate(all="ignore"):
-                world = co.reshape(-1, 3).astype(numpy.float64) @ matrix[:3, :3].T + matrix[:3, 3]
-            shown.append((obj, evaluated, world))
+            shown.append((obj, evaluated, _world_points(evaluated)))
     finite = [w[numpy.isfinite(w).all(axis=1)] for _, _, w in shown]
     finite = numpy.concatenate(finite) if finite else numpy.zeros((0, 3))
     if not len(finite):
@@ -174,14 +181,20 @@ def render(path, size=512):
     depsgraph = bpy.context.evaluated_depsgraph_get()
     if _beyond_render_range(scene, depsgraph):
         depsgraph = bpy.context.evaluated_depsgraph_get()
-    points = []
+    # The box around every finite vertex, object by object in arrays: a
+    # model of millions of vertices frames without a Python object each.
+    import numpy
+
+    low, high = numpy.full(3, numpy.inf), numpy.full(3, -numpy.inf)
     for obj in scene.objects:
         if obj.type == "MESH" and not obj.hide_render:
-            shown = obj.evaluated_get(depsgraph)
-            points.extend(shown.matrix_world @ v.co for v in shown.data.vertices)
-    points = [p for p in points if all(math.isfinite(c) for c in p)] or [Vector((0, 0, 0))]
-    low = Vector([min(p[i] for p in points) for i in range(3)])
-    high = Vector([max(p[i] for p in points) for i in range(3)])
+            world = _world_points(obj.evaluated_get(depsgraph))
+            world = world[numpy.isfinite(world).all(axis=1)]
+            if len(world):
+                low, high = numpy.minimum(low, world.min(axis=0)), numpy.maximum(high, world.max(axis=0))
+    if not numpy.isfinite(low).all():
+        low = high = numpy.zeros(3)
+    low, high = Vector(low.tolist()), Vector(high.tolist())
     centre, radius = (low + high) / 2, max((high - low).length / 2, 1e-3)
     camera = bpy.data.objects.new("Preview camera", bpy.data.cameras.new("Preview camera"))
     scene.collection.objects.link(camera)
