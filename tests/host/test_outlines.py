@@ -29,8 +29,19 @@ SQUARE = {0: (0, 0, 0), 1: (4, 0, 0), 2: (4, 0, 4), 3: (0, 0, 4), 4: (1, 0, 1), 
 BIG = EAR_CUTTING_LIMIT
 CIRCLES = {**ring(0, BIG, 10.0), **ring(BIG, 8, 2.0, turn=-1)}
 
+# A 10 x 10 wall with a vertex every 2 units round it, and a 2 x 2 window.
+_RIM = [(0, 2 * k) for k in range(5)] + [(2 * k, 10) for k in range(5)] + [(10, 10 - 2 * k) for k in range(5)] + \
+       [(10 - 2 * k, 0) for k in range(5)]
+WALL = {**{k: (x, 0, z) for k, (x, z) in enumerate(_RIM[::-1])},
+        20: (4, 0, 4), 21: (4, 0, 6), 22: (6, 0, 6), 23: (6, 0, 4)}
+
 # (name, positions, outline, area covered, a point inside the hole or None)
 OUTLINES = [
+    ("wall_with_a_window", WALL, bridged(list(range(20)), [20, 21, 22, 23]), 96.0, (5, 5)),
+    ("wall_with_a_window_bridged_from_elsewhere", WALL, bridged(list(range(7, 20)) + list(range(7)),
+                                                                [22, 23, 20, 21]), 96.0, (5, 5)),
+    ("wall_with_a_window_written_the_other_way", WALL,
+     bridged(list(range(19, -1, -1)), [23, 22, 21, 20])[::-1], 96.0, (5, 5)),
     ("square_with_a_hole", SQUARE, bridged([0, 1, 2, 3], [4, 5, 6, 7]), 12.0, (2, 2)),
     ("two_triangles_meeting_at_a_vertex", SQUARE, [2, 8, 3, 2, 1, 0], 4.0 + 8.0, None),
     # Beyond the limit the outline is cut into loops: the hole shows filled.

@@ -96,39 +96,71 @@ def _encloses(outline, point, outline_ids, point_id):
 
 
 def _ears(flat, ids):
-    left = list(range(len(ids)))
+    """Triangles that cover the outline, cut off ear by ear. The corners
+    left are a ring of links; after each cut the search goes on beside it,
+    so an outline is cut in one or two rounds, not one round per ear."""
+    count = len(ids)
+    after = [k + 1 for k in range(count)]
+    after[-1] = 0
+    before = [k - 1 for k in range(count)]
+    before[0] = count - 1
+    left = count
     found = []
-    while len(left) > 3:
-        count = len(left)
-        for k in range(count):
-            a, b, c = left[k - 1], left[k], left[(k + 1) % count]
-            if ids[a] == ids[c]:
-                # A spike out and back along a bridge: nothing to cover. The
-                # spike's tip goes, and the vertex it returns to with it.
-                for position in sorted({k, (k + 1) % count}, reverse=True):
-                    del left[position]
-                break
-            turn = _turn(flat[a], flat[b], flat[c])
-            if turn == 0.0:
-                del left[k]  # on the line between its neighbours
-                break
-            if turn < 0.0:
-                continue
-            corners = (ids[a], ids[b], ids[c])
-            if any(ids[q] not in corners and _inside(flat[q], flat[a], flat[b], flat[c]) for q in left):
-                continue
-            found.append((a, b, c))
-            del left[k]
-            break
-        else:
-            # No ear: an outline that crosses itself. Its first corner goes.
-            if len({ids[left[-1]], ids[left[0]], ids[left[1]]}) == 3:
-                found.append((left[-1], left[0], left[1]))
-            del left[0]
-    if len(left) == 3 and len({ids[q] for q in left}) == 3 and _turn(*(flat[q] for q in left)) != 0.0:
-        found.append(tuple(left))
+
+    def drop(k):
+        nonlocal left
+        after[before[k]], before[after[k]] = after[k], before[k]
+        left -= 1
+
+    k, misses = 0, 0
+    while left > 3:
+        a, c = before[k], after[k]
+        if ids[a] == ids[c]:
+            # A spike out and back along a bridge: nothing to cover. The
+            # spike's tip goes, and the vertex it returns to with it.
+            drop(k)
+            drop(c)
+            k, misses = a, 0
+            continue
+        turn = _turn(flat[a], flat[k], flat[c])
+        if turn == 0.0:
+            drop(k)  # on the line between its neighbours
+            k, misses = a, 0
+            continue
+        if turn > 0.0 and not _blocked(flat, ids, after, a, k, c):
+            found.append((a, k, c))
+            drop(k)
+            k, misses = a, 0
+            continue
+        k, misses = c, misses + 1
+        if misses > left:
+            # No ear: an outline that crosses itself. A corner goes.
+            trio = (before[k], k, after[k])
+            if len({ids[q] for q in trio}) == 3:
+                found.append(trio)
+            drop(k)
+            k, misses = trio[2], 0
+    last = (before[k], k, after[k])
+    if left == 3 and len({ids[q] for q in last}) == 3 and _turn(*(flat[q] for q in last)) != 0.0:
+        found.append(last)
     return found
 
 
-def _inside(p, a, b, c):
-    return _turn(a, b, p) > 0.0 and _turn(b, c, p) > 0.0 and _turn(c, a, p) > 0.0
+def _blocked(flat, ids, after, a, b, c):
+    """Whether a corner left, other than the triangle's own vertices, lies
+    inside the triangle a b c or on its sides: the triangle would cover
+    what the outline leaves open there (a corner of a hole, or one that
+    the cut from a to c passes through)."""
+    pa, pb, pc = flat[a], flat[b], flat[c]
+    own = (ids[a], ids[b], ids[c])
+    low_x, high_x = min(pa[0], pb[0], pc[0]), max(pa[0], pb[0], pc[0])
+    low_y, high_y = min(pa[1], pb[1], pc[1]), max(pa[1], pb[1], pc[1])
+    q = after[c]
+    while q != a:
+        p = flat[q]
+        if low_x <= p[0] <= high_x and low_y <= p[1] <= high_y and ids[q] not in own and \
+                p != pa and p != pb and p != pc and \
+                _turn(pa, pb, p) >= 0.0 and _turn(pb, pc, p) >= 0.0 and _turn(pc, pa, p) >= 0.0:
+            return True
+        q = after[q]
+    return False
