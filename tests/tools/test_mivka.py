@@ -223,10 +223,13 @@ def test_a_batch_goes_on_past_a_dying_or_hanging_blender_and_never_shares_an_out
     for path in inputs:
         path.write_bytes(HEAD)
     out = tmp_path / "out"
-    status = mivka_command.main([str(p) for p in inputs] + ["-o", str(out), "--jobs", jobs, "--timeout", "2"])
+    # Named twice, and again through their folder: each converted once.
+    named = [str(p) for p in inputs] + [str(inputs[0]), str(library)]
+    status = mivka_command.main(named + ["-o", str(out), "--jobs", jobs, "--timeout", "2"])
     printed = capfd.readouterr().out
     assert status == 1
-    assert "failed:          2\n" in printed and "converted whole: 5\n" in printed
+    assert "failed:          2\n" in printed and "converted whole: 5\n" in printed and "/7]" in printed
+    assert "/8]" not in printed
     assert "crash.mqo: failed (Blender ended while converting it)" in printed
     assert "slow.mqo: failed (took longer than 2 s)" in printed
     assert "new\\nline.mqo: converted whole" in printed

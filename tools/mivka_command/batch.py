@@ -28,8 +28,16 @@ def documents(paths, unreadable):
     """(document, its path below its folder) for every .mqo and .mqoz file
     of the folders (searched through all subfolders, in name order) and
     files; folders that cannot be read are added to `unreadable` as
-    (folder, reason)."""
-    found = []
+    (folder, reason). A document named twice (also through a folder) is
+    converted once."""
+    found, seen = [], set()
+
+    def add(document, below):
+        real = os.path.realpath(document)
+        if real not in seen:
+            seen.add(real)
+            found.append((document, below))
+
     for path in paths:
         if os.path.isdir(path):
             def refused(error):
@@ -40,9 +48,9 @@ def documents(paths, unreadable):
                 for name in sorted(files):
                     if name.lower().endswith((".mqo", ".mqoz")):
                         document = os.path.join(folder, name)
-                        found.append((document, os.path.relpath(document, path)))
+                        add(document, os.path.relpath(document, path))
         else:
-            found.append((path, os.path.basename(path)))
+            add(path, os.path.basename(path))
     return found
 
 
