@@ -106,8 +106,10 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
             try:
                 told = _convert(Blender, Mivka, path, self.strict)
             except Exception as error:
-                self.report({"ERROR"}, "Metasequoia import stopped: %s: %s" % (type(error).__name__, error))
-                return {"FINISHED"} if built else {"CANCELLED"}
+                # Told for this document; the others chosen with it go on.
+                self.report({"ERROR"}, "Metasequoia import of %s stopped: %s: %s"
+                            % (os.path.basename(path), type(error).__name__, error))
+                continue
             if told is not None:
                 self.report({told[0]}, told[1])
             built = built or told is None or told[0] != "ERROR"

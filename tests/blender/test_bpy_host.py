@@ -214,6 +214,22 @@ try:
 except RuntimeError as error:  # an operator's error report, in the background
     found["refused"] = str(error)
 found["part"] = sorted(bpy.ops.import_scene.mivka_mqo(filepath=part))
+# A document that raises is told, and the others chosen with it go on.
+import Mivka
+readmqo = Mivka.readmqo
+def failing(path):
+    if os.fsencode(path).endswith(b"part.mqo"):
+        raise OSError("the document was cut short while it was read")
+    return readmqo(path)
+Mivka.readmqo = failing
+for obj in list(bpy.data.objects):
+    bpy.data.objects.remove(obj)
+try:
+    bpy.ops.import_scene.mivka_mqo(directory=os.path.dirname(part),
+                                   files=[{"name": "part.mqo"}, {"name": "copy.mqo"}])
+except RuntimeError as error:
+    found["raised"] = str(error)
+found["after"] = len(bpy.context.scene.objects)
 json.dump(found, open(out, "w"))
 """
 
@@ -227,6 +243,7 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     out = tmp_path / "found.json"
     (tmp_path / "refused.mqo").write_text("Metasequoia Document\nFormat Text Ver 2.0\n")
     (tmp_path / "part.mqo").write_text(HEAD + obj("a") + "%%%\n")
+    shutil.copy(ROOT / "samples" / "lantern.mqo", tmp_path / "copy.mqo")
     done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", ADD_ON,
                            "--", package, str(ROOT / "samples" / "lantern.mqo"), str(tmp_path / "refused.mqo"),
                            str(tmp_path / "part.mqo"), str(out)],
@@ -238,6 +255,8 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     assert found["drop"] == ([["import_scene.mivka_mqo", ".mqo;.mqoz"]] if found["blender"] >= [4, 1] else [])
     assert "refused.mqo is not a Metasequoia text document of format 1.x" in found["refused"]
     assert found["part"] == ["FINISHED"]
+    assert "import of part.mqo stopped: OSError: the document was cut short" in found["raised"]
+    assert found["after"] == 2
     assert b"part.mqo was read only in part: it stopped at line 16: %%%" in done.stdout + done.stderr
 
 
