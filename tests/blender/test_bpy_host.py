@@ -423,6 +423,28 @@ def test_documents_that_broke_blender_convert(tmp_path):
                               ["e", [0, 1, 1], 1, [0, 1, 1]], ["f", [1, 0, 1], 1, black]]
 
 
+def test_documents_written_as_gltf_beside_each_other_keep_their_own_textures(tmp_path):
+    """Two documents whose textures have one file name: each .gltf has its
+    own folder of textures, and one already there is left alone."""
+    red = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
+                        "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082")
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "wood.png").write_bytes(b"the user's own")
+    written = []
+    for name, picture in (("red", red), ("blue", (ROOT / "samples" / "lantern.png").read_bytes())):
+        (tmp_path / name).mkdir()
+        (tmp_path / name / "wood.png").write_bytes(picture)
+        (tmp_path / name / "m.mqo").write_text(HEAD + 'Material 1 {\n\t"w" tex("wood.png")\n}\n' + obj(
+            "o", (), TRIANGLE.replace("V(0 1 2)", "V(0 1 2) M(0) UV(0 0 1 0 1 1)")))
+        done = run(tmp_path / name / "m.mqo", "-o", out / (name + ".gltf"), timeout=600)
+        assert done.returncode == 0, done.stderr[-2000:]
+        gltf = json.loads((out / (name + ".gltf")).read_text())
+        written.append((out / gltf["images"][0]["uri"]).read_bytes())
+    assert [len(w) for w in written] == [len(red), len((ROOT / "samples" / "lantern.png").read_bytes())]
+    assert (out / "wood.png").read_bytes() == b"the user's own"
+
+
 def test_the_command_through_blender_reports_in_one_line(tmp_path):
     from hostile_documents import depth_chain, outside_layout
     path = outside_layout(tmp_path)

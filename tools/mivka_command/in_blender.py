@@ -100,8 +100,12 @@ def export_gltf(path, export_format):
         failure = None
         with output_to(held.fileno(), 1, 2):
             try:
-                # Modifiers applied: a mirrored model arrives whole.
-                bpy.ops.export_scene.gltf(filepath=path, export_format=export_format, export_apply=True)
+                # Modifiers applied: a mirrored model arrives whole. Beside
+                # a .gltf, its textures go into a folder of its own: two
+                # documents' images of one name never share a file.
+                folder = {} if export_format == "GLB" else {
+                    "export_texture_dir": os.path.splitext(os.path.basename(path))[0] + "_textures"}
+                bpy.ops.export_scene.gltf(filepath=path, export_format=export_format, export_apply=True, **folder)
             except RuntimeError as error:
                 failure = error
         held.seek(0)
