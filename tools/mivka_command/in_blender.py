@@ -116,8 +116,16 @@ def export_gltf(path, export_format):
         return
     causes = re.findall(r"^(\w+(?:Error|Exception): .*)$", str(failure), re.M)
     cause = causes[-1] if causes else type(failure).__name__
+    depth = hierarchy_depth()
+    if depth < DEEP_HIERARCHY:
+        raise SystemExit("mivka: Blender's glTF exporter could not write %s (%s)" % (path, cause))
     raise SystemExit("mivka: Blender's glTF exporter could not write %s (%s; the hierarchy is %d levels deep); "
-                     ".blend and .fbx can hold this scene" % (path, cause, hierarchy_depth()))
+                     ".blend and .fbx can hold this scene" % (path, cause, depth))
+
+
+# Where the glTF exporter's recursion through the hierarchy nears Python's
+# stack limit (it fails at some 350 levels).
+DEEP_HIERARCHY = 200
 
 
 # Where a renderer's single-precision arithmetic still frames and lights a
