@@ -120,6 +120,11 @@ def test_scene_data_and_summary_describe_the_whole_scene(host):
     assert "  \u30de\u30c6 [Mesh]: 3 vertices, 1 faces, 0 edges; materials paper" in text
     assert "    child [Mesh] (not in the scene)" in text
     assert "paper: colour (0.8 0.8 0.8), alpha 1; ColorMap no image" in text
+    # A chain 40,000 deep: its lines stop growing.
+    chain = {"objects": [{"name": "o%d" % i, "type": "Empty", "mesh": None, "in_scene": True,
+                          "parent": i - 1 if i else None} for i in range(40000)], "materials": []}
+    text = scene.summary(chain)
+    assert len(text) < 100 * 40000 and "\n" + "  " * 32 + "(level 40000) o39999 [Empty]\n" in text
 
 
 def test_names_decode_as_utf8_then_shift_jis_then_bytewise():

@@ -107,6 +107,10 @@ def scene_data():
     }
 
 
+# Levels of the object tree shown by indentation.
+INDENTED_LEVELS = 32
+
+
 def summary(data):
     """The scene as readable lines: the object tree, then the materials."""
     lines = []
@@ -117,7 +121,13 @@ def summary(data):
 
     def describe(i, depth):
         obj = objects[i]
-        text = "  " * depth + "%s [%s]" % (obj["name"], obj["type"])
+        # Deep in a hierarchy the indentation stops growing and the depth
+        # is written instead: lines stay short however deep it goes.
+        if depth <= INDENTED_LEVELS:
+            text = "  " * depth
+        else:
+            text = "  " * INDENTED_LEVELS + "(level %d) " % depth
+        text += "%s [%s]" % (obj["name"], obj["type"])
         if obj["mesh"] is not None:
             mesh = data["meshes"][obj["mesh"]]
             names = [data["materials"][m]["name"] for m in mesh["materials"]]
