@@ -18,18 +18,27 @@ std::size_t const any_number = std::size_t(-1);
 // the console, and the list does not match; more than `most`: the ")"
 // is missing, and it does not match either.
 template <typename ElementT, typename ListT>
-bool read_values(scanner_t const& scan, ElementT const& element, std::size_t most, ListT& values)
+bool read_values(scanner_t const& scan, ElementT const& element, std::size_t most, ListT& values, bool echo)
 {
     // The value is taken by an action, not from the match: GCC 14 cannot
     // see that a failed match's value is never read.
     typename ListT::value_type value{};
     auto const take = element[classic::assign_a(value)];
     values.clear();
-    while (values.size() < most && take.parse(scan))
+    while (values.size() < most) {
+        // A number that cannot be read (beyond its type) leaves the
+        // scanner where the number began, not inside it.
+        iterator_t const before = scan.first;
+        if (!take.parse(scan)) {
+            scan.first = before;
+            break;
+        }
         values.push_back(value);
+    }
     if (values.empty()) {
         skip_whitespace(scan);
-        echo_unreadable(scan.first, scan.last);
+        if (echo)
+            echo_unreadable(scan.first, scan.last);
         return false;
     }
     return bool(classic::ch_p(')').parse(scan));
@@ -40,19 +49,25 @@ bool read_values(scanner_t const& scan, ElementT const& element, std::size_t mos
 // absent; `present` tells whether the last such part was read whole.
 template <typename ElementT, typename ListT>
 bool list_part(scanner_t const& scan, const char* literal, ElementT const& element, std::size_t most,
-               ListT& values, bool& present)
+               ListT& values, bool& present, bool echo)
 {
     return restore_on_failure(scan, [&] {
-        return classic::str_p(literal).parse(scan) && (present = read_values(scan, element, most, values));
+        return classic::str_p(literal).parse(scan) && (present = read_values(scan, element, most, values, echo));
     });
 }
 
+// "M(" a number ")": the face's material, taken only when the part is read
+// whole (an unclosed part is absent).
 bool material_part(scanner_t const& scan, FaceLine& face)
 {
     using namespace classic;
-    return restore_on_failure(scan, [&] {
-        return bool((str_p("M(") >> signed_integer_parser()[assign_a(face.material_number)] >> ch_p(')')).parse(scan));
+    std::int32_t number = 0;
+    bool const whole = restore_on_failure(scan, [&] {
+        return bool((str_p("M(") >> signed_integer_parser()[assign_a(number)] >> ch_p(')')).parse(scan));
     });
+    if (whole)
+        face.material_number = number;
+    return whole;
 }
 
 typedef boost::container::small_vector<float, 16> normal_part;
@@ -89,23 +104,25 @@ bool parse_face_line(scanner_t const& scan, FaceLineRule rule, std::int32_t& cou
     using namespace classic;
     auto const line_count = unsigned_value_parser().parse(scan);
     if (!line_count || !str_p("V(").parse(scan) ||
-        !read_values(scan, unsigned_value_parser(), rule.most_corners, face.vertex_indices))
+        !read_values(scan, unsigned_value_parser(), rule.most_corners, face.vertex_indices, rule.echo))
         return false;
     count = static_cast<std::int32_t>(line_count.value());
     std::size_t const most = rule.most_corners;
     std::size_t const most_coordinates = most == any_number ? most : 2 * most;
     if (!rule.any_order) {
         material_part(scan, face);
-        list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv);
-        list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours);
+        list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv, rule.echo);
+        list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours, rule.echo);
         return true;
     }
     normal_part normals;
     bool has_normals = false;
     while (material_part(scan, face) ||
-           list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv) ||
-           list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours) ||
-           list_part(scan, "N(", single_real_parser(), any_number, normals, has_normals) || skip_foreign_call(scan))
+           list_part(scan, "UV(", single_real_parser(), most_coordinates, face.uv_values, face.has_uv, rule.echo) ||
+           list_part(scan, "COL(", unsigned_value_parser(), most, face.colour_values, face.has_colours,
+                     rule.echo) ||
+           list_part(scan, "N(", single_real_parser(), any_number, normals, has_normals, rule.echo) ||
+           skip_foreign_call(scan))
         continue;
     if (has_normals)
         corner_normals(normals, std::size_t(count), face);
@@ -135,6 +152,7 @@ bool parse_face_chunk(Reading const& reading)
         FaceLine line;
         std::int32_t count = 0;
         bool extended_line = extended.known_on();
+        std::size_t const echoes = echoes_written();
         bool const read = or_again_from_start(
             scan, [&] { return parse_face_line(scan, extended_line ? extended_face_lines : plain_face_lines, count, line); },
             // A line the plain rules cannot read whole (more than four
@@ -147,7 +165,10 @@ bool parse_face_chunk(Reading const& reading)
             [&] {
                 line = FaceLine();
                 extended_line = true;
-                return parse_face_line(scan, extended_face_lines, count, line);
+                // What the plain rules echoed of this line is not echoed again.
+                FaceLineRule again = extended_face_lines;
+                again.echo = echoes_written() == echoes;
+                return parse_face_line(scan, again, count, line);
             });
         if (!read)
             break;

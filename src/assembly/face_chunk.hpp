@@ -25,6 +25,9 @@ struct FaceLineRule
 {
     std::size_t most_corners;
     bool any_order;
+    // Whether a list that finds no number echoes its text (not when the
+    // line is read again after the echo was written).
+    bool echo = true;
 };
 extern FaceLineRule const plain_face_lines;
 extern FaceLineRule const extended_face_lines;

@@ -39,8 +39,20 @@ std::ostream& operator<<(std::ostream& out, Shown shown)
     return out.write(shown.text.data(), shown_bytes) << "...";
 }
 
+namespace {
+
+std::size_t echo_count = 0;
+
+}  // namespace
+
+std::size_t echoes_written()
+{
+    return echo_count;
+}
+
 void echo_unreadable(const char* first, const char* last)
 {
+    ++echo_count;
     std::ptrdiff_t const available = last - first;
     std::streamsize const count = available < 20 ? available : 20;
     console().write(first, count);

@@ -2,6 +2,7 @@
 #ifndef MIVKA_DOCUMENT_CONSOLE_HPP
 #define MIVKA_DOCUMENT_CONSOLE_HPP
 
+#include <cstddef>
 #include <ostream>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::ostream& operator<<(std::ostream& out, Shown shown);
 // they are, with no line end and no flush: the echo of a numeric list that
 // found no number.
 void echo_unreadable(const char* first, const char* last);
+
+// How many echoes have been written so far, to tell whether a rule that
+// reads a text again already echoed it.
+std::size_t echoes_written();
 
 }  // namespace MQO
 

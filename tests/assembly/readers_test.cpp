@@ -151,6 +151,39 @@ TEST(FaceReader, FacesEdgesAndTheLinesThatGiveNothing)
     EXPECT_EQ(t.rest().rfind("UV(0 0)", 0), 0u);
 }
 
+TEST(FaceReader, AnUnclosedMaterialIsAbsentAndAnUnreadableNumberIsEchoedFromItsStart)
+{
+    struct Case
+    {
+        const char* line;
+        std::int32_t material;  // of the face read, -1 for none
+        std::size_t faces;
+        const char* console;
+    };
+    Case const cases[] = {
+        {"3 V(0 1 2) M(1 UV(0 0 1 0 1 1)\n", -1, 1, ""},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)\n", 1, 1, ""},
+        {"3 V(4294967296 1 2)\n", -1, 0, "4294967296 1 2)\n}\n"},
+        {"3 V(0 1 2) COL(4294967296 1 2)\n", -1, 1, "4294967296 1 2)\n}\n"},
+    };
+    for (bool const extended : {false, true}) {
+        for (Case const& c : cases) {
+            CapturedConsole console;
+            TextScanner t(std::string("face 1 {\n\t") + c.line + "}\n");
+            RecordingSink sink;
+            sink.objects.emplace_back();
+            auto mode = MQO::ExtendedSwitch::fixed(extended);
+            MQO::parse_face_chunk(MQO::Reading{t.scan, sink, mode});
+            auto const& o = sink.objects[0];
+            ASSERT_EQ(o.faces.size(), c.faces) << c.line << extended;
+            if (c.faces != 0) {
+                EXPECT_EQ(o.faces[0].line.material_number, c.material) << c.line << extended;
+            }
+            EXPECT_EQ(console.str(), c.console) << c.line << extended;
+        }
+    }
+}
+
 TEST(DocumentReader, AHeaderThatDoesNotMatchReadsNothingElse)
 {
     Read r("Metasequoia Document\nFormat Text Ver 1.1\nScene {\n}\n" + object("a", ""));
