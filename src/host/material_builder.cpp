@@ -207,8 +207,13 @@ void MaterialBuilder::projection_type(std::uint32_t type)
     if (type == 0)
         return;
     HostObject& empty = projection_empty();
-    empty = host::blender("Object").attr("New")("Empty");
-    host::blender("Scene").attr("getCurrent")().attr("link")(empty);
+    // One Empty for a material: a further "proj_type" of the same material
+    // maps its textures through that one again.
+    if (!projection_.made || !empty) {
+        empty = host::blender("Object").attr("New")("Empty");
+        host::blender("Scene").attr("getCurrent")().attr("link")(empty);
+        projection_.made = true;
+    }
     python::list const textures(material_.attr("getTextures")());
     for (int i = 0; i < 3; ++i) {
         HostObject slot = textures[i];

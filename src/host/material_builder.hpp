@@ -45,6 +45,7 @@ private:
         double scale[3] = {1.0, 1.0, 1.0};
         double angle[3] = {0.0, 0.0, 0.0};
         bool placed = false;
+        bool made = false;  // the material made its Empty
     };
 
     TextureFiles textures_;

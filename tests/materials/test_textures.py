@@ -179,6 +179,14 @@ class TestProjection:
         assert (colour.texco, colour.object, colour.mapping) == (host.Texture.TexCo.OBJECT, empties[0], 0)
         assert (bump.texco, bump.object) == (host.Texture.TexCo.UV, None) and alpha is None
 
+    def test_a_material_makes_one_empty_however_often_it_says_proj_type(self, textures, host):
+        (textures.work / "a.png").write_bytes(PNG)
+        textures('tex("a.png")' + " proj_type(1)" * 1000 + ' proj_type(2)\n"n" tex("a.png") proj_type(1)')
+        empties = [o for o in host.Object.Get() if o.type == "Empty"]
+        assert len(empties) == 2
+        assert [(m.getTextures()[0].object, m.getTextures()[0].mapping) for m in host.Material.Get()] == \
+            [(empties[0], 2), (empties[1], 0)]
+
     @pytest.mark.parametrize("kind, mapping", [(2, 2), (3, 3)])
     def test_other_projection_kinds_are_passed_on(self, textures, host, kind, mapping):
         (textures.work / "a.png").write_bytes(PNG)
