@@ -4,16 +4,96 @@
 
 namespace MQO {
 
-std::string join_texture_path(std::string const& folder, std::string const& file)
+namespace {
+
+bool in(unsigned char c, unsigned low, unsigned high)
+{
+    return c >= low && c <= high;
+}
+
+bool lead_byte(DoubleBytes text, unsigned char c)
+{
+    if (text == DoubleBytes::shift_jis)
+        return in(c, 0x81, 0x9F) || in(c, 0xE0, 0xFC);
+    return text != DoubleBytes::none && in(c, 0x81, 0xFE);
+}
+
+bool trail_byte(DoubleBytes text, unsigned char c)
+{
+    switch (text) {
+    case DoubleBytes::shift_jis:
+        return in(c, 0x40, 0x7E) || in(c, 0x80, 0xFC);
+    case DoubleBytes::gbk:
+        return in(c, 0x40, 0x7E) || in(c, 0x80, 0xFE);
+    case DoubleBytes::unified_hangul:
+        return in(c, 0x41, 0x5A) || in(c, 0x61, 0x7A) || in(c, 0x81, 0xFE);
+    case DoubleBytes::big5:
+        return in(c, 0x40, 0x7E) || in(c, 0xA1, 0xFE);
+    default:
+        return false;
+    }
+}
+
+bool valid_utf8(std::string const& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char const c = static_cast<unsigned char>(text[i]);
+        std::size_t const length = c < 0x80 ? 1 : in(c, 0xC2, 0xDF) ? 2 : in(c, 0xE0, 0xEF) ? 3 : in(c, 0xF0, 0xF4) ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (!in(static_cast<unsigned char>(text[i + k]), 0x80, 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// Backslashes to slashes, but for the second bytes of double-byte
+// characters.
+void separators(std::string& text, DoubleBytes kind)
+{
+    if (kind == DoubleBytes::guessed)
+        kind = valid_utf8(text) ? DoubleBytes::none : DoubleBytes::shift_jis;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char const c = static_cast<unsigned char>(text[i]);
+        if (lead_byte(kind, c) && i + 1 < text.size() && trail_byte(kind, static_cast<unsigned char>(text[i + 1])))
+            ++i;
+        else if (c == '\\')
+            text[i] = '/';
+    }
+}
+
+}  // namespace
+
+DoubleBytes double_bytes_of(std::string const& code_page)
+{
+    if (code_page.empty())
+        return DoubleBytes::guessed;
+    if (code_page == "932")
+        return DoubleBytes::shift_jis;
+    if (code_page == "936")
+        return DoubleBytes::gbk;
+    if (code_page == "949")
+        return DoubleBytes::unified_hangul;
+    if (code_page == "950")
+        return DoubleBytes::big5;
+    return DoubleBytes::none;
+}
+
+std::string join_texture_path(std::string const& folder, std::string const& file, DoubleBytes text)
 {
     std::string joined = folder;
-    bool const separate = !folder.empty() && !file.empty() && folder.back() != '/' && folder.back() != '\\' &&
-                          folder.back() != ':' && file.front() != '/' && file.front() != '\\';
+    std::replace(joined.begin(), joined.end(), '\\', '/');
+    bool const separate = !folder.empty() && !file.empty() && joined.back() != '/' && joined.back() != ':' &&
+                          file.front() != '/' && file.front() != '\\';
     if (separate)
         joined += '/';
-    joined += file;
-    std::replace(joined.begin(), joined.end(), '\\', '/');
-    return joined;
+    std::string name = file;
+    separators(name, text);
+    return joined + name;
 }
 
 std::string document_folder_of(std::string const& path)

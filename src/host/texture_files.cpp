@@ -112,7 +112,7 @@ bool TextureFiles::find_file(const char* slot_name, std::string const& file, std
         return true;
     }
     if (is_relative(file) && !document_folder_.empty()) {
-        std::string const beside = join_texture_path(document_folder_, file);
+        std::string const beside = join_texture_path(document_folder_, file, text_);
         if (file_exists(beside)) {
             found = beside;
             return true;
@@ -123,7 +123,7 @@ bool TextureFiles::find_file(const char* slot_name, std::string const& file, std
         return false;
     }
     std::string const folder = python::extract<std::string>(host::registry_record()[slot_name]);
-    std::string const joined = join_texture_path(folder, file);
+    std::string const joined = join_texture_path(folder, file, text_);
     if (!file_exists(joined)) {
         report_unloadable(slot_name, joined);
         return false;

@@ -6,6 +6,7 @@
 #define MIVKA_HOST_TEXTURE_FILES_HPP
 
 #include "document/archive.hpp"
+#include "document/texture_paths.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,10 @@ public:
         archive_end_ = end;
     }
 
+    // The code page the document names for its text ("932", "utf8", ...):
+    // which backslashes of a file text are separators.
+    void set_code_page(std::string const& page) { text_ = double_bytes_of(page); }
+
     // The image file for a file text of a texture of kind `slot_name`
     // (also the registry key of its folder): false, said on the console,
     // when there is none. `unpacked`: it came out of the archive; once the
@@ -54,6 +59,7 @@ private:
     bool unpack(std::string const& file, std::string& found);
 
     std::string document_folder_;
+    DoubleBytes text_ = DoubleBytes::guessed;  // how file texts write two-byte characters
     const char* archive_begin_ = nullptr;
     const char* archive_end_ = nullptr;
     std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture

@@ -67,6 +67,27 @@ class TestSearch:
         _, calls = textures('tex("tex\\wood.png")')
         assert loads(calls) == [os.fsencode(textures.docs) + b"/tex/wood.png"]
 
+    @pytest.mark.parametrize("code_page, name, path", [
+        # The second byte of 表 is a backslash.
+        (None, "\u8868\u9762.png".encode("cp932"), "\u8868\u9762.png".encode("cp932")),
+        ("932", "tex\\\u30bd.png".encode("cp932"), "tex/\u30bd.png".encode("cp932")),
+        # Unified Hangul has no such second byte: the backslash is a separator.
+        ("949", "\ud45c\\\uba74.png".encode("cp949"), "\ud45c/\uba74.png".encode("cp949")),
+    ], ids=["shift-jis-guessed", "shift-jis-named", "unified-hangul"])
+    def test_a_double_byte_name_is_not_cut_at_its_second_byte(self, code_page, name, path, tmp_path, convert, host,
+                                                                monkeypatch):
+        docs = tmp_path / "docs"
+        found = os.fsencode(docs) + b"/" + path
+        os.makedirs(os.path.dirname(found))
+        with open(found, "wb") as image:
+            image.write(PNG)
+        monkeypatch.chdir(tmp_path)  # not the document's folder
+        head = HEAD if code_page is None else HEAD.replace("1.0\n", "1.1\nCodePage %s\n" % code_page)
+        (docs / "doc.mqo").write_bytes(head.encode() + b'Material 1 {\n"m" tex("' + name + b'")\n}\n')
+        host.Registry.SetKey("Mivka", {"Extended": True})
+        assert b"Unable" not in convert(str(docs / "doc.mqo"))
+        assert [image.filename for image in host.Image.Get()] == [found]
+
     def test_found_in_the_registry_folder_of_its_kind(self, textures, host, tmp_path):
         (tmp_path / "library" / "sub").mkdir(parents=True)
         (tmp_path / "library" / "sub" / "bump.png").write_bytes(PNG)
