@@ -104,7 +104,8 @@ bool TextureFiles::find(const char* slot_name, std::string const& file, std::str
 }
 
 // The image file for a file text: as written, next to the document, or in
-// the folder that the registry record holds for this kind of texture.
+// the folder that the registry record holds for this kind of texture; in
+// extended reading then by the file's own name.
 bool TextureFiles::find_file(const char* slot_name, std::string const& file, std::string& found) const
 {
     if (file_exists(file)) {
@@ -118,18 +119,97 @@ bool TextureFiles::find_file(const char* slot_name, std::string const& file, std
             return true;
         }
     }
-    if (!host::registry_record().has_key(slot_name)) {
-        report_unloadable(slot_name, file);
-        return false;
+    std::vector<std::string> folders{document_folder_};
+    std::string unloadable = file;
+    if (host::registry_record().has_key(slot_name)) {
+        std::string const folder = python::extract<std::string>(host::registry_record()[slot_name]);
+        std::string const joined = join_texture_path(folder, file, text_);
+        if (file_exists(joined)) {
+            found = joined;
+            return true;
+        }
+        folders.push_back(folder);
+        unloadable = joined;
     }
-    std::string const folder = python::extract<std::string>(host::registry_record()[slot_name]);
-    std::string const joined = join_texture_path(folder, file, text_);
-    if (!file_exists(joined)) {
-        report_unloadable(slot_name, joined);
-        return false;
+    if (host::registry_flag("Extended") && by_own_name(file, folders, found)) {
+        console() << "Found " << slot_name << '[' << Shown{file} << "] as " << Shown{found} << '\n';
+        return true;
     }
-    found = joined;
+    report_unloadable(slot_name, unloadable);
+    return false;
+}
+
+namespace {
+
+std::string lower_case(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::string in_folder(std::string const& folder, std::string const& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The one file of `folder` whose name is `name` but for letter case; none
+// when there are several, or the folder cannot be read. Folders of very
+// many files are read no further than a bound.
+bool one_in_any_case(std::string const& folder, std::string const& name, std::string& found)
+{
+    namespace fs = boost::filesystem;
+    boost::system::error_code error;
+    fs::directory_iterator entry(fs::path(folder.empty() ? std::string(".") : folder), error);
+    if (error)
+        return false;
+    std::string const wanted = lower_case(name);
+    std::string match;
+    int matches = 0;
+    for (int read = 0; entry != fs::directory_iterator() && read < 100000; ++read) {
+        std::string const entry_name = entry->path().filename().string();
+        if (lower_case(entry_name) == wanted) {
+            ++matches;
+            match = entry_name;
+        }
+        entry.increment(error);
+        if (error)
+            return false;
+    }
+    if (matches != 1)
+        return false;
+    found = in_folder(folder, match);
     return true;
+}
+
+}  // namespace
+
+// Documents made on Windows name folders of their author's machine
+// ("C:\\Users\\...", "..\\..\\textures\\..."), and Windows does not tell
+// letter case apart: the file's own name, in each folder, as written and
+// then in any case.
+bool TextureFiles::by_own_name(std::string const& file, std::vector<std::string> const& folders,
+                               std::string& found) const
+{
+    std::string const path = join_texture_path(std::string(), file, text_);
+    std::string const name = path.substr(path.rfind('/') + 1);
+    if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos)
+        return false;
+    for (std::string const& given : folders) {
+        std::string const folder = join_texture_path(given, std::string(), text_);
+        std::string const exact = in_folder(folder, name);
+        if (file_exists(exact)) {
+            found = exact;
+            return true;
+        }
+        if (one_in_any_case(folder, name, found))
+            return true;
+    }
+    return false;
 }
 
 // A texture that the archive holds: unpacked into a folder of the finder's

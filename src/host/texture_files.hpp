@@ -13,6 +13,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace MQO {
 
@@ -56,6 +57,7 @@ public:
 
 private:
     bool find_file(const char* slot_name, std::string const& file, std::string& found) const;
+    bool by_own_name(std::string const& file, std::vector<std::string> const& folders, std::string& found) const;
     bool unpack(std::string const& file, std::string& found);
 
     std::string document_folder_;

@@ -88,6 +88,32 @@ class TestSearch:
         assert b"Unable" not in convert(str(docs / "doc.mqo"))
         assert [image.filename for image in host.Image.Get()] == [found]
 
+    def test_in_extended_reading_the_file_s_own_name_is_looked_for_in_any_case(self, textures, host, tmp_path):
+        """Windows paths of the author's machine, and names that Windows
+        matches in any case: the file beside the document, then in the
+        registry folder, when exactly one file matches."""
+        library = tmp_path / "library"
+        library.mkdir()
+        (textures.docs / "x.png").write_bytes(PNG)
+        (textures.docs / "DRAGON.JPG").write_bytes(b"\xff\xd8\xff" + bytes(8))
+        (textures.docs / "Wood.png").write_bytes(PNG)
+        (textures.docs / "WOOD.png").write_bytes(PNG)
+        (library / "Stone.BMP").write_bytes(b"BM" + bytes(60))
+        host.Registry.SetKey("Mivka", {"Extended": True, "ColorMap": str(library)})
+        written = ('tex("C:\\Users\\me\\textures\\train\\x.png")\n"b" tex("..\\..\\textures\\dragon.jpg")\n'
+                   '"c" tex("wood.png")\n"d" tex("D:\\stone.bmp")')
+        out, calls = textures(written)
+        folder = os.fsencode(textures.docs)
+        assert [os.path.basename(name) for name in loads(calls)] == [b"x.png", b"DRAGON.JPG", b"Stone.BMP"]
+        assert b"Found ColorMap[C:\\Users\\me\\textures\\train\\x.png] as %s/x.png\n" % folder in out
+        assert b"Found ColorMap[..\\..\\textures\\dragon.jpg] as %s/DRAGON.JPG\n" % folder in out
+        assert b"Unable to Load ColorMap[%s/wood.png]" % os.fsencode(library) in out  # two files match
+        assert b"as %s/Stone.BMP\n" % os.fsencode(library) in out
+        # Format 1.0 only: as written, beside the document, in the folder.
+        host.Registry.SetKey("Mivka", {"Extended": False})
+        out, calls = textures('tex("C:\\x.png")')
+        assert b"Unable to Load ColorMap[C:\\x.png]" in out
+
     def test_found_in_the_registry_folder_of_its_kind(self, textures, host, tmp_path):
         (tmp_path / "library" / "sub").mkdir(parents=True)
         (tmp_path / "library" / "sub" / "bump.png").write_bytes(PNG)

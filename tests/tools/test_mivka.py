@@ -43,7 +43,7 @@ def test_a_converted_document_exits_zero_with_the_console_and_a_summary(tmp_path
     path.write_bytes(HEAD + b"".join(empty % (i, i) for i in range(1200)))
     done = run(path)
     assert done.returncode == 0, done.stderr
-    assert b"\n" + b"  " * 1200 + b"o1199 [Mesh]: 0 vertices" in done.stdout
+    assert b"\n" + b"  " * 32 + b"(level 1200) o1199 [Mesh]: 0 vertices" in done.stdout
 
 
 @pytest.mark.parametrize("content, options, reason", [
