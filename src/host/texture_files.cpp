@@ -5,9 +5,9 @@
 #include "document/texture_paths.hpp"
 #include "host/host.hpp"
 
-#include <boost/filesystem/exception.hpp>
-#include <boost/filesystem/operations.hpp>
-#include <boost/filesystem/path.hpp>
+// The whole library: later Boost keeps directory_iterator apart from the
+// operations.
+#include <boost/filesystem.hpp>
 #include <boost/python/extract.hpp>
 
 #include <fstream>
