@@ -20,6 +20,26 @@ class Image:
         self.image.pack()
 
 
+def _load_copy(path, filename):
+    import shutil
+    import tempfile
+
+    import bpy
+
+    folder = tempfile.mkdtemp(prefix="mivka-")
+    try:
+        copy = os.path.join(folder, "image" + os.path.splitext(path)[1].encode("utf-8", "replace").decode("utf-8"))
+        shutil.copyfile(path, copy)
+        try:
+            image = bpy.data.images.load(copy)
+        except RuntimeError as error:
+            raise IOError("couldn't load image %r: %s" % (filename, error)) from None
+        image.pack()
+        return image
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def Load(filename):
     """Loads the image file at `filename` (str or bytes); IOError when it is not a readable image."""
     import bpy
@@ -33,9 +53,18 @@ def Load(filename):
     path = os.path.abspath(os.fsdecode(filename))
     known = len(bpy.data.images)
     try:
-        image = bpy.data.images.load(path, check_existing=True)
-    except RuntimeError as error:
-        raise IOError("couldn't load image %r: %s" % (filename, error)) from None
+        path.encode("utf-8")
+    except UnicodeEncodeError:
+        # Blender opens files by UTF-8 names only: a name in another
+        # encoding (Shift_JIS, as a document written on Windows has it) is
+        # loaded from a copy under a name it can open, and the image keeps
+        # its bytes.
+        image = _load_copy(path, filename)
+    else:
+        try:
+            image = bpy.data.images.load(path, check_existing=True)
+        except RuntimeError as error:
+            raise IOError("couldn't load image %r: %s" % (filename, error)) from None
     if len(bpy.data.images) > known:
         # Named after its file only when new: an image the user already had
         # keeps the user's name.
