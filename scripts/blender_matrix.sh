@@ -47,29 +47,4 @@ run_in() {
     enter "$suite" sh -c "$INSIDE"
 }
 
-# One system: in this process. Several: side by side (most of the time
-# goes to one Blender at a time in each), each line marked with its system.
-set -- $systems
-if [ $# -eq 1 ]; then
-    start=$(date +%s)
-    if run_in "$1"; then
-        echo "blender_matrix: Debian $1 passed in $(( $(date +%s) - start )) s"
-    else
-        echo "blender_matrix: Debian $1 FAILED after $(( $(date +%s) - start )) s"
-        exit 1
-    fi
-    exit 0
-fi
-pids=""
-for suite in "$@"; do rm -f "$systems_place/$suite.status"; done
-for suite in "$@"; do
-    { "$root/scripts/blender_matrix.sh" "$suite" 2>&1; echo $? >"$systems_place/$suite.status"; } | sed -u "s/^/[$suite] /" &
-    pids="$pids $!"
-done
-wait $pids
-failed=""
-for suite in "$@"; do
-    [ "$(cat "$systems_place/$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
-done
-[ -z "$failed" ] || { echo "blender_matrix: failed in:$failed"; exit 1; }
-echo "blender_matrix: passed in:$systems"
+each_suite blender_matrix $systems

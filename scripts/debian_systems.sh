@@ -5,6 +5,7 @@
 #   base_system trixie            # a bare system, made once and kept
 #   copy_system trixie NAME       # a system of our own, copied from it once
 #   enter NAME COMMAND...         # runs COMMAND in it (/proc and /dev mounted)
+#   each_suite LABEL SUITE...     # run_in SUITE for each, side by side
 #
 # Systems live in $MIVKA_MATRIX_DIR (/var/cache/mivka-matrix by default),
 # outside the checkout, and are reused by later runs. Needs root.
@@ -99,7 +100,7 @@ share_packages() {  # share_packages NAME
 # Installs the packages named that a system lacks. Systems of one release
 # share the packages they download.
 install_into() {  # install_into NAME PACKAGE...
-    name="$1"
+    label="$1"
     shift
     share_packages "$name"
     status=0
@@ -139,4 +140,35 @@ copy_checkout() {  # copy_checkout FOLDER
     mkdir -p "$1"
     git ls-files -z --cached --others --exclude-standard |
         tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$1"
+}
+
+# Runs the calling script's `run_in SUITE` for each suite and exits with the
+# outcome: one suite in this process; several side by side, the script run
+# again for each (with the environment as exported), each line marked with
+# its suite. Most of the time goes to one Blender at a time in each.
+each_suite() {  # each_suite LABEL SUITE...
+    label="$1"
+    shift
+    if [ $# -eq 1 ]; then
+        start=$(date +%s)
+        if run_in "$1"; then
+            echo "$label: Debian $1 passed in $(( $(date +%s) - start )) s"
+            exit 0
+        fi
+        echo "$label: Debian $1 FAILED after $(( $(date +%s) - start )) s"
+        exit 1
+    fi
+    script="$(pwd)/scripts/$(basename "$0")"
+    for suite in "$@"; do rm -f "$systems_place/$label-$suite.status"; done
+    for suite in "$@"; do
+        { "$script" "$suite" 2>&1; echo $? >"$systems_place/$label-$suite.status"; } | sed -u "s/^/[$suite] /" &
+    done
+    wait
+    failed=""
+    for suite in "$@"; do
+        [ "$(cat "$systems_place/$label-$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
+    done
+    [ -z "$failed" ] || { echo "$label: failed in:$failed"; exit 1; }
+    echo "$label: passed in: $*"
+    exit 0
 }

@@ -57,27 +57,6 @@ run_in() {
     enter "$name" sh /root/mivka-test/main/tests/extension/clean_room.sh /root/mivka-test $documents
 }
 
-# One system: in this process. Several: side by side, each line marked
-# with its system.
-set -- $suites
-if [ $# -eq 1 ]; then
-    start=$(date +%s)
-    if run_in "$1"; then
-        echo "extension_test: Debian $1 passed in $(( $(date +%s) - start )) s"
-        exit 0
-    fi
-    echo "extension_test: Debian $1 FAILED after $(( $(date +%s) - start )) s"
-    exit 1
-fi
-for suite in "$@"; do rm -f "$systems_place/extension-$suite.status"; done
-for suite in "$@"; do
-    { MIVKA_EXTENSION_BUILT=1 MIVKA_EXTENSION_CHILD=1 "$root/scripts/extension_test.sh" "$suite" 2>&1
-      echo $? >"$systems_place/extension-$suite.status"; } | sed -u "s/^/[$suite] /" &
-done
-wait
-failed=""
-for suite in "$@"; do
-    [ "$(cat "$systems_place/extension-$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
-done
-[ -z "$failed" ] || { echo "extension_test: failed in:$failed"; exit 1; }
-echo "extension_test: passed in:$suites"
+# Each system's run takes the extension as built here.
+export MIVKA_EXTENSION_BUILT=1 MIVKA_EXTENSION_CHILD=1
+each_suite extension_test $suites

@@ -13,8 +13,8 @@ import importlib.util
 import os
 import sys
 import sysconfig
-import tempfile
-import zipfile
+
+from compare import module_from_wheel
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -38,10 +38,7 @@ def scene_of(module):
 
 def main(system_build, wheels):
     suffix = sysconfig.get_config_var("EXT_SUFFIX")
-    tag = "cp%d%d" % sys.version_info[:2]
-    wheel = [name for name in os.listdir(wheels) if "-%s-%s-" % (tag, tag) in name][0]
-    folder = tempfile.mkdtemp(prefix="mivka-wheel-")
-    zipfile.ZipFile(os.path.join(wheels, wheel)).extractall(folder)
+    folder = module_from_wheel(wheels)
     sys.path[:0] = [os.path.join(ROOT, "hosts", "memory"), os.path.join(ROOT, "hosts", "common"),
                     os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests")]
     # The system's Boost.Python goes into the process's global scope, where
