@@ -100,7 +100,7 @@ share_packages() {  # share_packages NAME
 # Installs the packages named that a system lacks. Systems of one release
 # share the packages they download.
 install_into() {  # install_into NAME PACKAGE...
-    label="$1"
+    name="$1"
     shift
     share_packages "$name"
     status=0
@@ -147,28 +147,28 @@ copy_checkout() {  # copy_checkout FOLDER
 # again for each (with the environment as exported), each line marked with
 # its suite. Most of the time goes to one Blender at a time in each.
 each_suite() {  # each_suite LABEL SUITE...
-    label="$1"
+    each_label="$1"
     shift
     if [ $# -eq 1 ]; then
         start=$(date +%s)
         if run_in "$1"; then
-            echo "$label: Debian $1 passed in $(( $(date +%s) - start )) s"
+            echo "$each_label: Debian $1 passed in $(( $(date +%s) - start )) s"
             exit 0
         fi
-        echo "$label: Debian $1 FAILED after $(( $(date +%s) - start )) s"
+        echo "$each_label: Debian $1 FAILED after $(( $(date +%s) - start )) s"
         exit 1
     fi
     script="$(pwd)/scripts/$(basename "$0")"
-    for suite in "$@"; do rm -f "$systems_place/$label-$suite.status"; done
+    for suite in "$@"; do rm -f "$systems_place/$each_label-$suite.status"; done
     for suite in "$@"; do
-        { "$script" "$suite" 2>&1; echo $? >"$systems_place/$label-$suite.status"; } | sed -u "s/^/[$suite] /" &
+        { "$script" "$suite" 2>&1; echo $? >"$systems_place/$each_label-$suite.status"; } | sed -u "s/^/[$suite] /" &
     done
     wait
     failed=""
     for suite in "$@"; do
-        [ "$(cat "$systems_place/$label-$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
+        [ "$(cat "$systems_place/$each_label-$suite.status" 2>/dev/null)" = 0 ] || failed="$failed $suite"
     done
-    [ -z "$failed" ] || { echo "$label: failed in:$failed"; exit 1; }
-    echo "$label: passed in: $*"
+    [ -z "$failed" ] || { echo "$each_label: failed in:$failed"; exit 1; }
+    echo "$each_label: passed in: $*"
     exit 0
 }
