@@ -1,6 +1,10 @@
 #include "document/texture_paths.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <iterator>
+
+#include <iconv.h>
 
 namespace MQO {
 
@@ -94,6 +98,52 @@ std::string join_texture_path(std::string const& folder, std::string const& file
     std::string name = file;
     separators(name, text);
     return joined + name;
+}
+
+std::optional<std::string> utf8_of(std::string const& text, std::string const& code_page)
+{
+    // The code pages that Metasequoia writes, and only those: the converters
+    // of some rarer encodings have had faults on hostile bytes.
+    static char const* const known[] = {"932",  "936",  "949",  "950",  "874",  "1250", "1251",
+                                        "1252", "1253", "1254", "1255", "1256", "1257", "1258"};
+    std::string page = code_page;
+    if (page.empty()) {
+        if (valid_utf8(text))
+            return std::nullopt;
+        page = "932";
+    }
+    if (std::find(std::begin(known), std::end(known), page) == std::end(known))
+        return std::nullopt;
+    iconv_t const conversion = iconv_open("UTF-8", ("CP" + page).c_str());
+    if (conversion == iconv_t(-1))
+        return std::nullopt;
+    // Three bytes of UTF-8 at most for each byte of a code page of one or
+    // two bytes a character; more is asked for when a page needs it.
+    std::string utf8(text.size() * 3 + 4, '\0');
+    char* in_next = const_cast<char*>(text.data());
+    std::size_t in_left = text.size();
+    char* out_next = utf8.data();
+    std::size_t out_left = utf8.size();
+    bool whole = true;
+    while (in_left > 0) {
+        if (iconv(conversion, &in_next, &in_left, &out_next, &out_left) != std::size_t(-1))
+            continue;
+        if (errno != E2BIG) {
+            whole = false;
+            break;
+        }
+        std::size_t const written = utf8.size() - out_left;
+        utf8.resize(utf8.size() * 2);
+        out_next = utf8.data() + written;
+        out_left = utf8.size() - written;
+    }
+    if (whole)
+        whole = iconv(conversion, nullptr, nullptr, &out_next, &out_left) != std::size_t(-1);
+    iconv_close(conversion);
+    if (!whole)
+        return std::nullopt;
+    utf8.resize(utf8.size() - out_left);
+    return utf8;
 }
 
 std::string document_folder_of(std::string const& path)

@@ -2,6 +2,7 @@
 #ifndef MIVKA_DOCUMENT_TEXTURE_PATHS_HPP
 #define MIVKA_DOCUMENT_TEXTURE_PATHS_HPP
 
+#include <optional>
 #include <string>
 
 namespace MQO {
@@ -28,6 +29,13 @@ DoubleBytes double_bytes_of(std::string const& code_page);
 // or ":", or the file name is empty or starts with a slash.
 std::string join_texture_path(std::string const& folder, std::string const& file,
                               DoubleBytes text = DoubleBytes::guessed);
+
+// A file text in the document's code page (`code_page` as the document
+// names it: "932", "utf8", ...; Shift_JIS for text that is not UTF-8 when
+// it names none) written in UTF-8, as archivers on other systems name the
+// files they unpack; none when the text is UTF-8 already, the code page is
+// unknown here, or the text does not fit it.
+std::optional<std::string> utf8_of(std::string const& text, std::string const& code_page);
 
 // The folder part of a document path: everything before its last "/", or
 // nothing for a bare file name.

@@ -105,7 +105,7 @@ bool TextureFiles::find(const char* slot_name, std::string const& file, std::str
 
 // The image file for a file text: as written, next to the document, or in
 // the folder that the registry record holds for this kind of texture; in
-// extended reading then by the file's own name.
+// extended reading then in those folders by other names.
 bool TextureFiles::find_file(const char* slot_name, std::string const& file, std::string& found) const
 {
     if (file_exists(file)) {
@@ -131,7 +131,7 @@ bool TextureFiles::find_file(const char* slot_name, std::string const& file, std
         folders.push_back(folder);
         unloadable = joined;
     }
-    if (host::registry_flag("Extended") && by_own_name(file, folders, found)) {
+    if (host::registry_flag("Extended") && found_elsewhere(file, folders, found)) {
         console() << "Found " << slot_name << '[' << Shown{file} << "] as " << Shown{found} << '\n';
         return true;
     }
@@ -186,27 +186,49 @@ bool one_in_any_case(std::string const& folder, std::string const& name, std::st
     return true;
 }
 
+std::string own_name(std::string const& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
 }  // namespace
 
-// Documents made on Windows name folders of their author's machine
-// ("C:\\Users\\...", "..\\..\\textures\\..."), and Windows does not tell
-// letter case apart: the file's own name, in each folder, as written and
-// then in any case.
-bool TextureFiles::by_own_name(std::string const& file, std::vector<std::string> const& folders,
-                               std::string& found) const
+// Documents made on Windows are unpacked elsewhere with their file names
+// in UTF-8, name folders of their author's machine ("C:\\Users\\...",
+// "..\\..\\textures\\..."), and Windows does not tell letter case apart.
+// So, in the document's folder and the registry folder: the text converted
+// to UTF-8; then the file's own name, as written and converted; each as
+// named, then in any letter case where one file matches.
+bool TextureFiles::found_elsewhere(std::string const& file, std::vector<std::string> const& folders,
+                                   std::string& found) const
 {
-    std::string const path = join_texture_path(std::string(), file, text_);
-    std::string const name = path.substr(path.rfind('/') + 1);
-    if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos)
-        return false;
-    for (std::string const& given : folders) {
-        std::string const folder = join_texture_path(given, std::string(), text_);
-        std::string const exact = in_folder(folder, name);
-        if (file_exists(exact)) {
-            found = exact;
+    std::optional<std::string> converted = utf8_of(file, code_page_);
+    if (converted == file)
+        converted.reset();
+    std::vector<std::string> paths;
+    if (converted && is_relative(*converted)) {
+        for (std::string const& folder : folders)
+            paths.push_back(join_texture_path(folder, *converted, DoubleBytes::none));
+    }
+    std::vector<std::string> names{own_name(join_texture_path(std::string(), file, text_))};
+    if (converted)
+        names.push_back(own_name(join_texture_path(std::string(), *converted, DoubleBytes::none)));
+    for (std::string const& name : names) {
+        if (name.empty() || name == "." || name == "..")
+            continue;
+        for (std::string const& folder : folders)
+            paths.push_back(in_folder(join_texture_path(folder, std::string(), DoubleBytes::none), name));
+    }
+    for (std::string const& path : paths) {
+        if (path.find('\0') != std::string::npos)
+            continue;
+        if (file_exists(path)) {
+            found = path;
             return true;
         }
-        if (one_in_any_case(folder, name, found))
+        std::string::size_type const slash = path.rfind('/');
+        std::string const folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        if (one_in_any_case(slash == 0 ? std::string("/") : folder, own_name(path), found))
             return true;
     }
     return false;

@@ -35,8 +35,13 @@ public:
     }
 
     // The code page the document names for its text ("932", "utf8", ...):
-    // which backslashes of a file text are separators.
-    void set_code_page(std::string const& page) { text_ = double_bytes_of(page); }
+    // which backslashes of a file text are separators, and how its files may
+    // be named in UTF-8.
+    void set_code_page(std::string const& page)
+    {
+        code_page_ = page;
+        text_ = double_bytes_of(page);
+    }
 
     // The image file for a file text of a texture of kind `slot_name`
     // (also the registry key of its folder): false, said on the console,
@@ -57,10 +62,11 @@ public:
 
 private:
     bool find_file(const char* slot_name, std::string const& file, std::string& found) const;
-    bool by_own_name(std::string const& file, std::vector<std::string> const& folders, std::string& found) const;
+    bool found_elsewhere(std::string const& file, std::vector<std::string> const& folders, std::string& found) const;
     bool unpack(std::string const& file, std::string& found);
 
     std::string document_folder_;
+    std::string code_page_;  // as the document names it; empty for none
     DoubleBytes text_ = DoubleBytes::guessed;  // how file texts write two-byte characters
     const char* archive_begin_ = nullptr;
     const char* archive_end_ = nullptr;

@@ -445,22 +445,30 @@ def test_documents_written_as_gltf_beside_each_other_keep_their_own_textures(tmp
     assert (out / "wood.png").read_bytes() == b"the user's own"
 
 
-def test_a_texture_whose_file_name_is_not_utf8_is_loaded(tmp_path):
-    """A document written on Windows names its texture in Shift_JIS, and
-    the file unpacked beside it has that name: Blender opens files by UTF-8
-    names only, so the image comes from a copy and keeps its bytes."""
+def test_textures_named_as_on_windows_are_found_and_loaded(tmp_path):
+    """A document written on Windows names its textures in Shift_JIS. One
+    file unpacked beside it keeps that name, which Blender cannot open (it
+    opens files by UTF-8 names only): the image comes from a copy and keeps
+    its bytes. The other was unpacked with its name in UTF-8 and other
+    letter case, and the document names it by a path of its author's
+    machine."""
     name = "\u8868\u9762.png".encode("cp932")  # the second byte of the first is a backslash
     picture = (ROOT / "samples" / "lantern.png").read_bytes()
     with open(os.fsencode(tmp_path) + b"/" + name, "wb") as image:
         image.write(picture)
+    (tmp_path / "\u30bd.PNG").write_bytes(picture)
     document = (ROOT / "samples" / "lantern.mqo").read_bytes().replace(b'tex("lantern.png")', b'tex("' + name + b'")')
+    document = document.replace(b"power(40.00)", b'power(40.00) tex("C:\\Users\\me\\' +
+                                "\u30bd.png".encode("cp932") + b'")')
     (tmp_path / "doc.mqo").write_bytes(document)
     done = run(tmp_path / "doc.mqo", "-o", tmp_path / "out.blend", timeout=600)
     assert done.returncode == 0 and b"Unable" not in done.stdout, done.stdout[-2000:]
     shown = subprocess.run(["blender", "-b", str(tmp_path / "out.blend"), "--python-expr",
-                            "import bpy; print('IMAGES', [(i.name, i.packed_file.size if i.packed_file else 0) "
-                            "for i in bpy.data.images])"], capture_output=True, timeout=300)
-    assert ("IMAGES [('\u8868\u9762.png', %d)]" % len(picture)).encode() in shown.stdout, shown.stdout[-2000:]
+                            "import bpy, os; print('IMAGES', sorted((i.name, i.packed_file.size if i.packed_file "
+                            "else os.path.basename(i.filepath)) for i in bpy.data.images))"],
+                           capture_output=True, timeout=300)
+    assert ("IMAGES [('\u30bd.PNG', '\u30bd.PNG'), ('\u8868\u9762.png', %d)]" % len(picture)).encode() in shown.stdout, \
+        shown.stdout[-2000:]
 
 
 def test_the_command_through_blender_reports_in_one_line(tmp_path):

@@ -46,3 +46,25 @@ TEST(TexturePath, DocumentFolderIsEverythingBeforeTheLastSlash)
     EXPECT_EQ(MQO::document_folder_of("car.mqo"), "");
     EXPECT_EQ(MQO::document_folder_of("/car.mqo"), "/");
 }
+
+TEST(TexturePath, AFileTextInTheDocumentsCodePageIsWrittenInUtf8)
+{
+    struct Case
+    {
+        const char* file;
+        const char* code_page;
+        std::optional<std::string> utf8;
+    };
+    Case const cases[] = {
+        {"\x95\x5c\x96\xca.png", "", "\xe8\xa1\xa8\xe9\x9d\xa2.png"},  // 表面, Shift_JIS guessed
+        {"tex\\\x83\x5c.png", "932", "tex\\\xe3\x82\xbd.png"},          // ソ, the backslash kept
+        {"\x94\x5c.png", "932", "\xe8\x83\xbd.png"},                    // 能
+        {"\xb0\xa1.png", "949", "\xea\xb0\x80.png"},                    // 가
+        {"\xe8\xa1\xa8.png", "", std::nullopt},                         // UTF-8 already
+        {"a.png", "utf8", std::nullopt},
+        {"\x95", "932", std::nullopt},                                  // a lead byte at the end
+        {"a.png", "ISO-2022-JP-3", std::nullopt},                       // no code page Metasequoia writes
+    };
+    for (Case const& c : cases)
+        EXPECT_EQ(MQO::utf8_of(c.file, c.code_page), c.utf8) << c.file << ' ' << c.code_page;
+}

@@ -2,6 +2,7 @@
 
 import io
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -12,6 +13,8 @@ import pytest
 from conftest import BUILD, HEAD, ROOT
 
 PNG = b"\x89PNG\r\n\x1a\n" + bytes(24)
+JPEG = b"\xff\xd8\xff" + bytes(8)
+BMP = b"BM" + bytes(60)
 TEXTURE_CALLS = ("New", "Load", "setType", "setImage", "setImageFlags", "setTexture")
 
 
@@ -30,7 +33,8 @@ def textures(tmp_path, monkeypatch, convert, host, host_calls):
 
     def run(attributes):
         path = docs / "doc.mqo"
-        path.write_bytes((HEAD + 'Material 1 {\n"m" %s\n}\n' % attributes).encode())
+        text = attributes if isinstance(attributes, bytes) else attributes.encode()
+        path.write_bytes(HEAD.encode() + b'Material 1 {\n"m" ' + text + b'\n}\n')
         out = convert(str(path))
         shown = [(name, tuple(a.name if hasattr(a, "name") else a for a in args)) for name, args in host_calls]
         return out, shown
@@ -88,31 +92,68 @@ class TestSearch:
         assert b"Unable" not in convert(str(docs / "doc.mqo"))
         assert [image.filename for image in host.Image.Get()] == [found]
 
-    def test_in_extended_reading_the_file_s_own_name_is_looked_for_in_any_case(self, textures, host, tmp_path):
-        """Windows paths of the author's machine, and names that Windows
-        matches in any case: the file beside the document, then in the
-        registry folder, when exactly one file matches."""
+    def test_in_extended_reading_other_names_are_looked_for_in_the_two_folders(self, textures, host, tmp_path):
+        """Names in UTF-8 for Shift_JIS text, Windows paths of the author's
+        machine, and names that Windows matches in any case: beside the
+        document, then in the registry folder, when exactly one file
+        matches."""
         library = tmp_path / "library"
-        library.mkdir()
-        (textures.docs / "x.png").write_bytes(PNG)
-        (textures.docs / "DRAGON.JPG").write_bytes(b"\xff\xd8\xff" + bytes(8))
-        (textures.docs / "Wood.png").write_bytes(PNG)
-        (textures.docs / "WOOD.png").write_bytes(PNG)
-        (library / "Stone.BMP").write_bytes(b"BM" + bytes(60))
+        (library / "sub").mkdir(parents=True)
+        (textures.docs / "sub").mkdir()
+        for folder, name, data in [
+                (textures.docs, "x.png", PNG), (library, "x.png", PNG), (textures.docs, "DRAGON.JPG", JPEG),
+                (textures.docs, "Wood.png", PNG), (textures.docs, "WOOD.png", PNG), (library, "Stone.BMP", BMP),
+                (textures.docs / "sub", "\u8868\u9762.png", PNG), (library / "sub", "\u30bd.PNG", PNG),
+                (textures.docs, "\u80fd.png", PNG)]:
+            (folder / name).write_bytes(data)
         host.Registry.SetKey("Mivka", {"Extended": True, "ColorMap": str(library)})
+        sjis = lambda text: text.encode("cp932").decode("latin-1")  # noqa: E731 (written back as bytes)
         written = ('tex("C:\\Users\\me\\textures\\train\\x.png")\n"b" tex("..\\..\\textures\\dragon.jpg")\n'
-                   '"c" tex("wood.png")\n"d" tex("D:\\stone.bmp")')
-        out, calls = textures(written)
-        folder = os.fsencode(textures.docs)
-        assert [os.path.basename(name) for name in loads(calls)] == [b"x.png", b"DRAGON.JPG", b"Stone.BMP"]
+                   '"c" tex("wood.png")\n"d" tex("D:\\stone.bmp")\n"e" tex("sub\\%s")\n"f" tex("sub\\%s")\n'
+                   '"g" tex("..\\%s")' % (sjis("\u8868\u9762.png"), sjis("\u30bd.png"), sjis("\u80fd.png")))
+        out, calls = textures(written.encode("latin-1"))
+        folder, elsewhere = os.fsencode(textures.docs), os.fsencode(library)
+        assert loads(calls) == [folder + b"/x.png", folder + b"/DRAGON.JPG", elsewhere + b"/Stone.BMP",
+                                folder + "/sub/\u8868\u9762.png".encode(), elsewhere + "/sub/\u30bd.PNG".encode(),
+                                folder + "/\u80fd.png".encode()]
         assert b"Found ColorMap[C:\\Users\\me\\textures\\train\\x.png] as %s/x.png\n" % folder in out
         assert b"Found ColorMap[..\\..\\textures\\dragon.jpg] as %s/DRAGON.JPG\n" % folder in out
-        assert b"Unable to Load ColorMap[%s/wood.png]" % os.fsencode(library) in out  # two files match
-        assert b"as %s/Stone.BMP\n" % os.fsencode(library) in out
+        assert b"Unable to Load ColorMap[%s/wood.png]" % elsewhere in out  # two files match
+        assert out.count(b"Found ColorMap[") == 6
         # Format 1.0 only: as written, beside the document, in the folder.
         host.Registry.SetKey("Mivka", {"Extended": False})
         out, calls = textures('tex("C:\\x.png")')
         assert b"Unable to Load ColorMap[C:\\x.png]" in out
+
+    def test_folders_we_may_not_read_are_passed_by(self, tmp_path):
+        """A locked folder beside the document and a locked texture folder:
+        the command says what it could not load and finds what it can."""
+        prefix = []
+        if os.geteuid() == 0:  # root reads every folder unless it gives up that right
+            if shutil.which("setpriv") is None:
+                pytest.skip("running as root without setpriv to drop the right to read every folder")
+            prefix = ["setpriv", "--bounding-set=-dac_override,-dac_read_search",
+                      "--inh-caps=-dac_override,-dac_read_search"]
+        docs, library = tmp_path / "docs", tmp_path / "library"
+        (docs / "locked").mkdir(parents=True)
+        library.mkdir()
+        for image in (docs / "locked" / "a.png", docs / "b.png", library / "C.png"):
+            image.write_bytes(PNG)
+        (docs / "doc.mqo").write_bytes((HEAD + 'Material 2 {\n"m" tex("locked\\a.png")\n'
+                                        '"n" tex("x\\locked\\b.png")\n"o" tex("c.png")\n}\n').encode())
+        for folder in (docs / "locked", library):
+            folder.chmod(0)
+        try:
+            done = subprocess.run(prefix + [sys.executable, str(ROOT / "tools" / "mivka"), str(docs / "doc.mqo"),
+                                            "--texture-dir", "color=%s" % library], capture_output=True, timeout=120,
+                                  env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+        finally:
+            for folder in (docs / "locked", library):
+                folder.chmod(0o755)
+        assert done.returncode == 0, done.stderr[-2000:]
+        assert b"Unable to Load ColorMap[%s/locked/a.png]" % os.fsencode(library) in done.stdout
+        assert b"] as %s/b.png\n" % os.fsencode(docs) in done.stdout
+        assert b"Unable to Load ColorMap[%s/c.png]" % os.fsencode(library) in done.stdout
 
     def test_found_in_the_registry_folder_of_its_kind(self, textures, host, tmp_path):
         (tmp_path / "library" / "sub").mkdir(parents=True)
