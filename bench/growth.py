@@ -42,6 +42,12 @@ def transparent_materials(n):
                                                         for i in range(n)))
 
 
+def alpha_materials(n):
+    """Transparent materials, each of its own alpha."""
+    return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 0.5 0.25 %.6f)\n' % (i, 0.9 * (i + 1) / n)
+                                                        for i in range(n)))
+
+
 def emitting_materials(n):
     return HEAD + "Material %d {\n%s}\n" % (n, "".join('\t"m%d" col(1 %.5f 0.25 1) emi(0.5)\n' % (i, i / n)
                                                         for i in range(n)))
@@ -104,6 +110,11 @@ for i in range(count):
     if kind == "materials":
         bpy.data.materials.new(name).diffuse_color = (1, i / count, 0, 1)
         continue
+    if kind == "alpha materials":
+        material = bpy.data.materials.new(name)
+        material.use_nodes = True
+        material.node_tree.nodes["Principled BSDF"].inputs["Alpha"].default_value = 0.9 * (i + 1) / count
+        continue
     mesh = bpy.data.meshes.new(name)
     mesh.from_pydata([(1, 0, 0), (0, 0, 1), (0, -1, 0)], [], [(2, 1, 0)])
     obj = bpy.data.objects.new(name, mesh)
@@ -140,13 +151,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--n", type=int, default=1000)
     parser.add_argument("--no-blender", action="store_true")
+    parser.add_argument("--only", metavar="TEXT", help="only the documents whose name has TEXT")
     arguments = parser.parse_args()
     n = arguments.n
     cases = [("memory", "objects", objects), ("memory", "parent chain", chain), ("memory", "materials", materials),
              ("memory", "face-material lookups", face_materials), ("memory", "corners of one face", one_face),
              ("memory", "punycode name length", punycode_name)]
     if not arguments.no_blender and shutil.which("blender"):
-        for label, make in (("objects", objects), ("parent chain", chain), ("materials", materials)):
+        for label, make in (("objects", objects), ("parent chain", chain), ("materials", materials),
+                            ("alpha materials", alpha_materials)):
             cases += [("blender", label, make), ("blender floor", label, make)]
         cases += [("blender", "transparent materials", transparent_materials),
                   ("blender", "emitting materials", emitting_materials),
@@ -154,6 +167,8 @@ def main():
                   ("blender", "face-material lookups", face_materials),
                   ("blender", "corners of one face", one_face),
                   ("blender", "punycode name length", punycode_name)]
+    if arguments.only:
+        cases = [case for case in cases if arguments.only in case[1]]
     print("| host | document | N | s at N | s at 16N | growth (16 is linear) |")
     print("|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:

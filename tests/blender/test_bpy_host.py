@@ -339,8 +339,8 @@ found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].defaul
                   [l.from_node.type for l in mix.inputs[2].links],
                   # A mesh without corner colours multiplies by white, not by a missing (black) layer.
                   [round(c, 3) for c in bpy.data.objects["o"].data.color_attributes["Col"].data[0].color_srgb]]
-# Materials alike but for their colours: each keeps its own, and nothing
-# else is left among the file's materials.
+# Materials of one tree but for their colours and numbers: each keeps its
+# own, and nothing else is left among the file's materials.
 fresh()
 Blender.Registry.SetKey("Mivka", {"Extended": True})
 Mivka.readmqo(os.path.join(folder, "alike.mqo"))
@@ -352,7 +352,8 @@ for material in bpy.data.materials:
     base = tint[0].inputs[1] if tint else bsdf.inputs["Base Color"]
     glow = bsdf.inputs[versions.principled_input("Emission")]
     found["alike"].append([material.name, [round(c, 3) for c in base.default_value][:3],
-                           round(bsdf.inputs["Alpha"].default_value, 3), [round(c, 3) for c in glow.default_value][:3]])
+                           round(bsdf.inputs["Alpha"].default_value, 3),
+                           [round(c * bsdf.inputs["Emission Strength"].default_value, 3) for c in glow.default_value][:3]])
 # Names read in the document's code page: the same bytes are "\u00b1" as
 # UTF-8 and two half-width katakana in code page 932.
 found["code_page"] = []
@@ -385,7 +386,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "display.mqo").write_text(display_settings())
     (tmp_path / "alike.mqo").write_text(HEAD + 'Material 6 {\n\t"a" col(1 0 0 0.5)\n\t"b" col(0 1 0 0.5)\n'
                                         '\t"c" col(0 0 1 0.25)\n\t"d" col(1 1 0 1) emi(0.5)\n'
-                                        '\t"e" col(0 1 1 1) emi(0.5)\n\t"f" col(1 0 1 1) vcol(1)\n}\n')
+                                        '\t"e" col(0 1 1 1) emi(0.25)\n\t"f" col(1 0 1 1) vcol(1)\n}\n')
     (tmp_path / "textures").mkdir()
     (tmp_path / "textures" / "wood.png").write_bytes(
         bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
@@ -417,10 +418,10 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert found["bomb"] == [["b"], []]
     assert b"layers.psd]: 30000 x 30000 pixels, more than 16384 pixels on a side" in done.stdout
     assert found["newer"] == [True, 1.5, [0.5, 0.25, 1.0], "MULTIPLY", ["TEX_IMAGE"], ["VERTEX_COLOR"], [1, 1, 1, 1]]
-    black = [0.0, 0.0, 0.0] if found["blender"] < [4, 0] else [1.0, 1.0, 1.0]  # the default, where nothing glows
+    black = [0.0, 0.0, 0.0]  # the light given off: colour times strength
     assert found["alike"] == [["a", [1, 0, 0], 0.5, black], ["b", [0, 1, 0], 0.5, black],
-                              ["c", [0, 0, 1], 0.25, black], ["d", [1, 1, 0], 1, [1, 1, 0]],
-                              ["e", [0, 1, 1], 1, [0, 1, 1]], ["f", [1, 0, 1], 1, black]]
+                              ["c", [0, 0, 1], 0.25, black], ["d", [1, 1, 0], 1, [0.5, 0.5, 0]],
+                              ["e", [0, 1, 1], 1, [0, 0.25, 0.25]], ["f", [1, 0, 1], 1, black]]
 
 
 def test_documents_written_as_gltf_beside_each_other_keep_their_own_textures(tmp_path):

@@ -9,8 +9,10 @@ its nodes or links is added, or a number on it changes, so trees built
 material by material would make a document's materials quadratic in time.
 A material is therefore made in Blender only when it is first needed (a
 mesh takes it, or the conversion ends), with everything it was given; its
-tree is a copy of one built once for all materials that differ only in
-colour (colours are written into a copy's sockets without a revisit).
+tree is a copy of one built once for all materials of the same nodes and
+links, with the material's own values written over the template's:
+colours into the sockets' arrays without a revisit, and the numbers,
+images and objects that differ.
 `finish()` makes every material not made yet and removes those first
 trees."""
 
@@ -76,12 +78,36 @@ class MTex:
     def _image(self):
         return self.tex.image.image if self.tex.image is not None else None
 
-    def _recipe(self):
-        """What the slot's nodes hold, beside the material's colours."""
+    def _shown(self):
+        """The object whose coordinates map the slot, once it is in the scene."""
+        from .Texture import TexCo
+
+        if self._texco == TexCo.OBJECT and self._object is not None:
+            return self._object.blender
+        return None
+
+    def _uses_alpha(self):
         image = self._image()
-        shown = self._object.blender if self._object is not None else None
-        return (self._slot, self.mapto, self._texco, image.name if image is not None else None,
-                shown.name if shown is not None else None, tuple(self.tex.imageFlags))
+        return image is not None and image.channels == 4 and "UseAlpha" in self.tex.imageFlags
+
+    def _shape(self):
+        """The slot's nodes and links, without the image and object they show."""
+        return (self._slot, self.mapto, self._texco, self._image() is not None, self._shown() is not None,
+                self._uses_alpha())
+
+    def _fill(self, nodes):
+        """The image and the object of this slot into the nodes of a copy
+        (each written only where the template's differ: every write makes
+        Blender revisit the file's node trees)."""
+        node = self._node = nodes["Mivka slot %d" % self._slot]
+        image = self._image()
+        if node.image != image:
+            node.image = image
+        shown = self._shown()
+        if shown is not None:
+            coordinates = node.inputs["Vector"].links[0].from_node
+            if coordinates.object != shown:
+                coordinates.object = shown
 
     def _build(self, material):
         """The slot's nodes on `material` (the owner's tree, being built)."""
@@ -104,19 +130,16 @@ class MTex:
             links.new(node.outputs["Color"], bump.inputs["Height"])
             links.new(bump.outputs["Normal"], bsdf.inputs["Normal"])
         if self.mapto & MapTo.ALPHA:
-            has_alpha = image is not None and image.channels == 4 and "UseAlpha" in self.tex.imageFlags
-            links.new(node.outputs["Alpha" if has_alpha else "Color"], bsdf.inputs["Alpha"])
+            links.new(node.outputs["Alpha" if self._uses_alpha() else "Color"], bsdf.inputs["Alpha"])
         self._wire(material)
 
     def _wire(self, material):
-        from .Texture import TexCo
-
         nodes, links = material.node_tree.nodes, material.node_tree.links
         for link in list(self._node.inputs["Vector"].links):
             links.remove(link)
-        if self._texco == TexCo.OBJECT and self._object is not None and self._object.blender is not None:
+        if self._shown() is not None:
             coordinates = nodes.new("ShaderNodeTexCoord")
-            coordinates.object = self._object.blender
+            coordinates.object = self._shown()
             coordinates.location = (-850, 300 - 300 * self._slot)
             links.new(coordinates.outputs["Object"], self._node.inputs["Vector"])
         else:
@@ -149,7 +172,7 @@ class MTex:
 
 
 # Materials not made in Blender yet, in the order they were created, and the
-# trees that copies are made from, by what they hold beside colours.
+# trees that copies are made from, by their nodes and links.
 _pending = []
 _templates = {}
 
@@ -217,10 +240,11 @@ class Material:
             self._tinted = nodes["Mivka tint"].inputs[1] if self._tints else None
             for slot in self._textures:
                 if slot is not None:
-                    slot._node = nodes["Mivka slot %d" % slot._slot]
-            # The colours: written into the copy's sockets as they stand.
+                    slot._fill(nodes)
+            # Every value, over the template's: colours are written into
+            # the copy's sockets as they stand, numbers where they differ.
             self._emitting = self._shading["Emission Strength"] > 0.0
-            for name in ("Base Color", "Emission"):
+            for name in self._shading:
                 self._push(name)
             if self._tinted is not None:
                 _set_input(self._tinted, self._shading["Base Color"])
@@ -233,19 +257,21 @@ class Material:
             _apply(made, key, value)
         versions.set_transparency(made, self._transparent)
 
-    def _recipe(self):
-        """What the material's tree holds beside its colours."""
-        numbers = tuple((name, value) for name, value in sorted(self._shading.items())
-                        if name not in ("Base Color", "Emission"))
-        slots = tuple(slot._recipe() for slot in self._textures if slot is not None)
-        return numbers, slots, self._tints
+    def _shape(self):
+        """What the material's tree is made of: its nodes and links, the
+        inputs of the Principled BSDF that are written at all, and whether
+        it glows."""
+        written = tuple(name for name, value in sorted(self._shading.items()) if value is not None)
+        slots = tuple(slot._shape() for slot in self._textures if slot is not None)
+        return written, self._shading["Emission Strength"] > 0.0, slots, self._tints
 
     def _template(self):
-        """The tree for materials like this one, built once."""
+        """The tree for materials of this shape, built once, with the numbers
+        of the first such material."""
         import bpy
 
-        recipe = self._recipe()
-        template = _templates.get(recipe)
+        shape = self._shape()
+        template = _templates.get(shape)
         if template is None:
             template = bpy.data.materials.new("Mivka template")
             self._made = template  # built as this material's own
@@ -259,7 +285,7 @@ class Material:
             if self._tints:
                 self._show_vertex_colours()
             self._made, self._bsdf, self._tinted = None, None, None
-            _templates[recipe] = template
+            _templates[shape] = template
         return template
 
     def _keep(self, key, value):
