@@ -29,6 +29,10 @@ def objects(n):
     return HEAD + "".join('Object "o%d" {\n%s}\n' % (i, TRIANGLE) for i in range(n))
 
 
+def empty_objects(n):
+    return HEAD + "".join('Object "o%d" {\n\tvertex 0 {\n\t}\n\tface 0 {\n\t}\n}\n' % i for i in range(n))
+
+
 def chain(n):
     return HEAD + "".join('Object "o%d" {\n\tdepth %d\n%s}\n' % (i, i, TRIANGLE) for i in range(n))
 
@@ -73,6 +77,16 @@ def one_face(n):
                        for i in range(n))
     return (HEAD.replace("1.0", "1.1") + 'Object "o" {\n\tvertex %d {\n%s\t}\n\tface 1 {\n\t\t%d V(%s)\n\t}\n}\n'
             % (n, vertices, n, " ".join(map(str, range(n)))))
+
+
+def face_with_a_hole(n):
+    """One face of 20n corners round a hole of as many (extended reading)."""
+    n *= 20
+    circles = [(10 * math.cos(2 * math.pi * k / n), 10 * math.sin(2 * math.pi * k / n)) for k in range(n)] + \
+              [(2 * math.cos(-2 * math.pi * k / n), 2 * math.sin(-2 * math.pi * k / n)) for k in range(n)]
+    ring = [0] + list(range(n, 2 * n)) + [n] + list(range(n))
+    return (HEAD.replace("1.0", "1.1") + 'Object "o" {\n\tvertex %d {\n%s\t}\n\tface 1 {\n\t\t%d V(%s)\n\t}\n}\n'
+            % (2 * n, "".join("\t\t%.6f %.6f 0\n" % p for p in circles), len(ring), " ".join(map(str, ring))))
 
 
 def punycode_name(n):
@@ -158,6 +172,7 @@ def main():
              ("memory", "face-material lookups", face_materials), ("memory", "corners of one face", one_face),
              ("memory", "punycode name length", punycode_name)]
     if not arguments.no_blender and shutil.which("blender"):
+        cases += [("blender", "empty objects", empty_objects)]
         for label, make in (("objects", objects), ("parent chain", chain), ("materials", materials),
                             ("alpha materials", alpha_materials)):
             cases += [("blender", label, make), ("blender floor", label, make)]
@@ -166,6 +181,7 @@ def main():
                   ("blender", "textured materials", textured_materials),
                   ("blender", "face-material lookups", face_materials),
                   ("blender", "corners of one face", one_face),
+                  ("blender", "corners of a face with a hole", face_with_a_hole),
                   ("blender", "punycode name length", punycode_name)]
     if arguments.only:
         cases = [case for case in cases if arguments.only in case[1]]

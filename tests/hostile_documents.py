@@ -1,6 +1,7 @@
 """Small documents that once stopped a conversion, crashed Blender or put
 vertices in the wrong place, written out by name. Each is legal MQO text."""
 
+import math
 import struct
 
 from conftest import HEAD as CRLF_HEAD  # the header as Metasequoia writes it, with a Scene line
@@ -152,6 +153,30 @@ def _ngon(corners):
     vertices = "".join("\t\t%d %d 0\n" % (i, i * i % 7) for i in range(corners))
     return "\tvertex %d {\n%s\t}\n\tface 1 {\n\t\t%d V(%s)\n\t}\n" % (
         corners, vertices, corners, " ".join(map(str, range(corners))))
+
+
+def faces_with_holes(count, corners):
+    """Format 1.1: a 10 x 10 wall with a vertex every 2 units round it and a
+    2 x 2 window (written the way round that once covered the window), and
+    `count` faces of `corners` corners round a hole of as many, over the
+    same vertices."""
+    rim = [(0, 2 * k) for k in range(5)] + [(2 * k, 10) for k in range(5)] + \
+          [(10, 10 - 2 * k) for k in range(5)] + [(10 - 2 * k, 0) for k in range(5)]
+    wall = rim[::-1] + [(4, 4), (4, 6), (6, 6), (6, 4)]
+    window = list(range(19, -1, -1))
+    outline = ([window[0], 23, 22, 21, 20, 23] + window)[::-1]
+    circles = [(10 * math.cos(2 * math.pi * k / corners), 10 * math.sin(2 * math.pi * k / corners))
+               for k in range(corners)] + [(2 * math.cos(-2 * math.pi * k / corners),
+                                            2 * math.sin(-2 * math.pi * k / corners)) for k in range(corners)]
+    ring = [0] + list(range(corners, 2 * corners)) + [corners] + list(range(corners))
+
+    def mesh(points, faces):
+        vertices = "".join("\t\t%.6f 0 %.6f\n" % tuple(point) for point in points)
+        lines = "".join("\t\t%d V(%s)\n" % (len(face), " ".join(map(str, face))) for face in faces)
+        return "\tvertex %d {\n%s\t}\n\tface %d {\n%s\t}\n" % (len(points), vertices, len(faces), lines)
+
+    return HEAD.replace("1.0", "1.1") + obj("wall", body=mesh(wall, [outline])) + \
+        obj("rings", body=mesh(circles, [ring] * count))
 
 
 def _points(count):

@@ -36,7 +36,7 @@ def snapshot_memory():
                 continue
             material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
             ids = [id(face.v[i]) for i in kept]
-            for piece in pieces([tuple(face.v[i].co) for i in kept], ids):
+            for piece in pieces(ids, lambda: [tuple(face.v[i].co) for i in kept]):
                 corners = []
                 for i in (kept[k] for k in piece):
                     vertex = face.v[i]

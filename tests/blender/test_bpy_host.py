@@ -16,8 +16,8 @@ import pytest
 
 from conftest import BUILD, HAS_CORPUS, ROOT, SANITIZED, corpus_table, CORPUS, run_mivka as run
 from scene_compare import assert_same_scene, memory_scene
-from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, huge_coordinate, long_name,
-                               many_materials, obj, projected, rotated_again)
+from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, faces_with_holes, huge_coordinate,
+                               long_name, many_materials, obj, projected, rotated_again)
 
 pytestmark = [
     pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
@@ -293,6 +293,13 @@ Mivka.readmqo(os.path.join(folder, "huge.mqo"))
 Blender.Registry.SetKey("Mivka", {})
 found["far"] = list(bpy.data.objects["far"].data.vertices[0].co)
 
+# Faces with holes: each cut into polygons that leave its hole open.
+fresh()
+Blender.Registry.SetKey("Mivka", {"Extended": True})
+Mivka.readmqo(os.path.join(folder, "holes.mqo"))
+found["holes"] = [[round(sum(p.area for p in bpy.data.objects[name].data.polygons), 3),
+                   len(bpy.data.objects[name].data.polygons)] for name in ("wall", "rings")]
+
 # A name longer than Blender keeps.
 fresh()
 Mivka.readmqo(os.path.join(folder, "long.mqo"))
@@ -377,6 +384,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "again.mqo").write_text(rotated_again())
     (tmp_path / "huge.mqo").write_text(huge_coordinate())
     (tmp_path / "long.mqo").write_text(long_name())
+    (tmp_path / "holes.mqo").write_text(faces_with_holes(100, 256))
     named = HEAD.encode() + obj("\u00b1").encode("utf-8")
     (tmp_path / "guessed.mqo").write_bytes(named)
     (tmp_path / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
@@ -406,6 +414,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert (found["slots"], found["last_slot"]) == (32767, 32766)
     assert found["after_new_file"] == ["o"]
     assert found["far"][0] == float("inf") and found["far"][1:] == [0.0, 0.0]
+    ring = 256 / 2 * 100 * math.sin(2 * math.pi / 256) - 256 / 2 * 4 * math.sin(2 * math.pi / 256)
+    assert found["holes"][0] == [96.0, found["holes"][0][1]] and found["holes"][1][0] == pytest.approx(100 * ring)
     # Blender names hold 63 bytes before 5.0, 255 since.
     assert found["long"] == [["N" * (63 if found["blender"] < [5, 0] else 100), "N" * 100]]
     assert found["images"] == ["my wood"] and found["textured"] == ["my wood"]

@@ -177,7 +177,7 @@ def cut_faces(cut, distinct, lengths, corners, vertices):
     for face in cut:
         left = numpy.nonzero(distinct[starts[face]:starts[face] + lengths[face]])[0] + starts[face]
         ids = corners[left]
-        for piece in pieces(positions[ids].tolist(), ids.tolist()):
+        for piece in pieces(ids.tolist(), lambda: positions[ids].tolist()):
             faces.append(face)
             loops.append(left[list(piece)])
     return numpy.array(faces, dtype=numpy.int64), loops
