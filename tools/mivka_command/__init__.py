@@ -25,7 +25,7 @@ def main(argv=None):
         sys.stdout.flush()
         print("mivka: %s" % failure, file=sys.stderr)
         return 1
-    data = scene_data()
+    data = scene_data(geometry=bool(arguments.json))
     print(summary(data))
     import Blender
 

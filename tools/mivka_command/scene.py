@@ -45,8 +45,10 @@ def outside_lines(document, files):
     return ["Textures from outside the document's folder: %d" % len(paths)] + ["  " + p for p in paths]
 
 
-def scene_data():
-    """Everything the in-memory host holds, as plain JSON-ready data."""
+def scene_data(geometry=True):
+    """Everything the in-memory host holds, as plain JSON-ready data; without
+    `geometry`, each mesh's counts of vertices, faces and edges stand for
+    them (a summary needs no more, and a document may hold millions)."""
     import Blender
 
     made = Blender.datablocks()
@@ -62,22 +64,26 @@ def scene_data():
         return decode_name(item.name)
 
     def mesh_data(mesh):
-        verts = index_of(mesh.verts)
-        return {
+        data = {
             "name": name(mesh),
-            "vertices": [[_round(c) for c in v.co] for v in mesh.verts],
-            "faces": [{
-                "vertices": [verts.get(id(v)) for v in face.v],
-                "material_index": face.materialIndex,
-                "uv": [[_round(u), _round(v)] for u, v in face.uv],
-                "colours": [list(c) for c in face.col],
-            } for face in mesh.faces],
-            "edges": [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges],
             "materials": [materials.get(id(m)) for m in mesh.materials],
             "has_face_uv": bool(mesh.hasFaceUV()),
             "has_vertex_colours": bool(mesh.hasVertexColours()),
             "updates": mesh.updates,
         }
+        if not geometry:
+            data["counts"] = [len(mesh.verts), len(mesh.faces), len(mesh.edges)]
+            return data
+        verts = index_of(mesh.verts)
+        data["vertices"] = [[_round(c) for c in v.co] for v in mesh.verts]
+        data["faces"] = [{
+            "vertices": [verts.get(id(v)) for v in face.v],
+            "material_index": face.materialIndex,
+            "uv": [[_round(u), _round(v)] for u, v in face.uv],
+            "colours": [list(c) for c in face.col],
+        } for face in mesh.faces]
+        data["edges"] = [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges]
+        return data
 
     def texture_slot(slot, mtex):
         return {"slot": slot, "texture": textures.get(id(mtex.tex)), "texco": mtex.texco, "mapto": mtex.mapto,
@@ -131,7 +137,8 @@ def summary(data):
         if obj["mesh"] is not None:
             mesh = data["meshes"][obj["mesh"]]
             names = [data["materials"][m]["name"] for m in mesh["materials"]]
-            text += ": %d vertices, %d faces, %d edges" % (len(mesh["vertices"]), len(mesh["faces"]), len(mesh["edges"]))
+            counts = mesh.get("counts") or [len(mesh[key]) for key in ("vertices", "faces", "edges")]
+            text += ": %d vertices, %d faces, %d edges" % tuple(counts)
             if names:
                 text += "; materials " + ", ".join(names)
         if not obj["in_scene"]:

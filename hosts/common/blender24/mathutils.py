@@ -7,6 +7,7 @@ in degrees.
 """
 
 import math
+from array import array
 
 __all__ = ["Vector", "Matrix", "Euler", "TranslationMatrix"]
 
@@ -33,13 +34,15 @@ class Vector:
             values = [0.0, 0.0, 0.0]
         if not 2 <= len(values) <= 4:
             raise AttributeError("Vector(): 2-4 floats expected")
-        self._v = values
+        # Doubles in one block: a mesh keeps a vector per vertex, millions
+        # of them, and a float object each would take three times the room.
+        self._v = array("d", values)
 
     def __len__(self):
         return len(self._v)
 
     def __getitem__(self, i):
-        return self._v[i]
+        return list(self._v[i]) if isinstance(i, slice) else self._v[i]
 
     def __setitem__(self, i, value):
         self._v[i] = float(value)

@@ -8,15 +8,26 @@ from ._store import get_named, store
 
 
 class Vert:
-    """A mesh vertex."""
+    """A mesh vertex. Its normal is made when first asked for: documents
+    hold millions of vertices, and none of them asks."""
 
-    __slots__ = ("co", "index", "no", "sel")
+    __slots__ = ("co", "index", "_no", "sel")
 
     def __init__(self, x=0.0, y=0.0, z=0.0):
         self.co = Mathutils.Vector(float(x), float(y), float(z))
         self.index = 0
-        self.no = Mathutils.Vector(0.0, 0.0, 0.0)
+        self._no = None
         self.sel = 0
+
+    @property
+    def no(self):
+        if self._no is None:
+            self._no = Mathutils.Vector(0.0, 0.0, 0.0)
+        return self._no
+
+    @no.setter
+    def no(self, value):
+        self._no = value
 
     def __repr__(self):
         return "[NMVert (%f %f %f)]" % tuple(self.co)
