@@ -38,12 +38,16 @@ def assert_peak_below(path, bound):
         assert peak < bound
 
 
-def peak_of_child(path):
+def peak_of_child(path, command=None):
+    """The peak resident memory of the conversion in a child process: by
+    the script above, or by the command given."""
+    command = command or [sys.executable, "-c", SCRIPT, str(path)]
     pid = os.fork()
     if pid == 0:  # pragma: no cover - the child
         devnull = os.open(os.devnull, os.O_WRONLY)
         os.dup2(devnull, 1)
-        os.execv(sys.executable, [sys.executable, "-c", SCRIPT, str(path)])
+        os.environ["MIVKA_BUILD_DIR"] = str(BUILD)
+        os.execv(command[0], command)
     _, status, usage = os.wait4(pid, 0)
     assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0
     return usage.ru_maxrss * 1024
@@ -98,3 +102,13 @@ def test_a_hundred_thousand_empty_object_chunks(tmp_path, baseline):
     path.write_bytes((HEAD + MATERIAL + 'Object "o" {\n}\n' * 100000).encode())
     assert convert_apart(path).split() == [b"1", b"0"]
     assert_peak_below(path, baseline + 16 * MIB)
+
+
+def test_a_million_vertices_take_at_most_fifty_bytes_a_document_byte(tmp_path, baseline):
+    """Through the command, which also prints what it built."""
+    path = tmp_path / "doc.mqo"
+    path.write_bytes((HEAD + 'Object "o" {\n\tvertex 1000000 {\n' + "%d 0 0\n" * 1000000 % tuple(
+        k % 10 for k in range(1000000)) + "\t}\n\tface 0 {\n\t}\n}\n").encode())
+    peak = peak_of_child(path, [sys.executable, str(ROOT / "tools" / "mivka"), str(path)])
+    if not SANITIZED:
+        assert peak < baseline + 50 * path.stat().st_size
