@@ -520,6 +520,26 @@ def test_a_library_converts_in_one_command_and_survives_a_bad_document(tmp_path)
     assert whole.returncode == 0 and (tmp_path / "again" / "nested.blend").exists()
 
 
+def test_a_face_of_millions_of_corners_over_two_vertices_stays_within_memory(tmp_path):
+    """4,000,000 corners going to and fro between two vertices (8 MB): no
+    polygon, and at most fifty bytes a document byte on top of Blender."""
+    path = tmp_path / "zigzag.mqo"
+    count = 4000000
+    path.write_text(HEAD.replace("1.0", "1.1") + obj("o", (), "\tvertex 2 {\n\t\t0 0 0\n\t\t1 0 0\n\t}\n\tface 1 {\n"
+                                                       "\t\t%d V(%s)\n\t}\n" % (count, " 0 1" * (count // 2))))
+    script = ("import sys, resource\nsys.path[:0] = [%r, %r, %r]\nimport Blender, Mivka\n"
+              "before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss\n"
+              "Blender.Registry.SetKey('Mivka', {'Extended': True})\nMivka.readmqo(sys.argv[-1])\n"
+              "import bpy\nprint('GROWTH', (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before) * 1024, "
+              "len(bpy.data.objects['o'].data.polygons))\n"
+              % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common")))
+    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", script,
+                           "--", str(path)], capture_output=True, timeout=600)
+    assert done.returncode == 0, done.stderr[-2000:]
+    growth, polygons = map(int, done.stdout.split(b"GROWTH ")[1].split()[:2])
+    assert polygons == 0 and growth < 50 * path.stat().st_size
+
+
 def test_a_preview_shows_a_model_that_spans_the_float_range(tmp_path):
     (tmp_path / "far.mqo").write_text(HEAD + obj("near") + obj("far", (), "\tvertex 3 {\n\t\t-3e38 0 0\n\t\t3e38 0 0\n"
                                                              "\t\t0 3e38 3e38\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"))
