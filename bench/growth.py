@@ -1,10 +1,13 @@
 #!/usr/bin/python3
-"""How conversion time grows with the number of objects, of parent links,
-of materials (plain, transparent, emitting, textured), of faces each with
-its own material, of the corners of one face and with the length of a name
-under an odd code page, from N to 16N, with the in-memory host and inside
-Blender (bpy host), beside Blender's own growth for the same datablocks
-made without Mivka ("blender floor"). Each figure comes from its own
+"""How conversion time grows with the number of objects (with a triangle
+each, or empty), of parent links, of materials (plain, transparent,
+emitting, textured, each of its own alpha), of faces each with its own
+material, of the corners of one face and of a face with a hole, with the
+length of a name under an odd code page and with the number of names an
+archive's texture is given, from N to 16N, with the in-memory host and
+inside Blender (bpy host), beside Blender's own growth for the same
+datablocks made without Mivka ("blender floor"); and the command's time
+(summary included) for a parent chain. Each figure comes from its own
 process, all in this one run; a ratio near 16 is linear growth.
 
 Usage: growth.py [--n 1000] [--no-blender]"""
@@ -17,11 +20,14 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 BUILD = os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build"))
 HEAD = "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n}\n"
+PNG = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
+                    "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082")
 TRIANGLE = "\tvertex 3 {\n\t\t1 0 0\n\t\t0 1 0\n\t\t0 0 1\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n"
 
 
@@ -89,6 +95,21 @@ def face_with_a_hole(n):
             % (2 * n, "".join("\t\t%.6f %.6f 0\n" % p for p in circles), len(ring), " ".join(map(str, ring))))
 
 
+def archive_names(n):
+    """An archive whose n materials name its one texture each by a folder
+    of their own."""
+    import io
+    import zipfile
+
+    text = HEAD.replace("1.0", "1.1") + "Material %d {\n%s}\n" % (
+        n, "".join('\t"m%d" tex("d%d\\\\a.png")\n' % (i, i) for i in range(n)))
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("doc.mqo", text)
+        archive.writestr("a.png", PNG)
+    return ".mqoz", buffer.getvalue()
+
+
 def punycode_name(n):
     """A code page no text encoding names, and a name of 200n non-ASCII characters."""
     n *= 200
@@ -143,6 +164,12 @@ json.dump({"seconds": time.perf_counter() - start}, open(out, "w"))
 
 def seconds(where, document, folder, kind=None, count=None):
     out = os.path.join(folder, "result.json")
+    if where == "command":
+        started = time.perf_counter()
+        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "mivka"), document], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=1800,
+                       env=dict(os.environ, MIVKA_BUILD_DIR=BUILD))
+        return time.perf_counter() - started
     if where == "blender floor":
         command = ["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", FLOOR,
                    "--", kind, str(count), out]
@@ -170,7 +197,9 @@ def main():
     n = arguments.n
     cases = [("memory", "objects", objects), ("memory", "parent chain", chain), ("memory", "materials", materials),
              ("memory", "face-material lookups", face_materials), ("memory", "corners of one face", one_face),
-             ("memory", "punycode name length", punycode_name)]
+             ("memory", "punycode name length", punycode_name),
+             ("memory", "archive names of one member", archive_names),
+             ("command", "parent chain", chain)]
     if not arguments.no_blender and shutil.which("blender"):
         cases += [("blender", "empty objects", empty_objects)]
         for label, make in (("objects", objects), ("parent chain", chain), ("materials", materials),
@@ -189,14 +218,15 @@ def main():
     print("|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:
         with open(os.path.join(folder, "t.png"), "wb") as f:
-            f.write(bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
-                                  "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082"))
+            f.write(PNG)
         for where, label, make in cases:
             times = []
             for count in (n, 16 * n):
-                document = os.path.join(folder, "doc.mqo")
-                with open(document, "w") as f:
-                    f.write(make(count))
+                made = make(count)
+                suffix, content = made if isinstance(made, tuple) else (".mqo", made.encode())
+                document = os.path.join(folder, "doc" + suffix)
+                with open(document, "wb") as f:
+                    f.write(content)
                 times.append(seconds(where, document, folder, label, count))
             print("| %s | %s | %d | %.3f | %.3f | %.1f |" % (where, label, n, times[0], times[1], times[1] / times[0]))
             sys.stdout.flush()

@@ -19,13 +19,18 @@ def _face(material, corners):
 
 
 def snapshot_memory():
-    """The in-memory host's scene."""
+    """The in-memory host's scene, without the mesh objects that Blender
+    does not make: those with nothing in their mesh and no children."""
     import Blender
 
     objects = []
-    for obj in Blender.Scene.getCurrent().objects:
+    in_scene = Blender.Scene.getCurrent().objects
+    parents = {id(obj.parent) for obj in in_scene if obj.parent is not None}
+    for obj in in_scene:
         mesh = obj.getData(0, 1)
         if obj.type != "Mesh" or mesh is None:
+            continue
+        if not mesh.verts and not mesh.edges and id(obj) not in parents:
             continue
         matrix = obj.matrix
         faces = []

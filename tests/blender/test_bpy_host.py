@@ -293,6 +293,12 @@ Mivka.readmqo(os.path.join(folder, "huge.mqo"))
 Blender.Registry.SetKey("Mivka", {})
 found["far"] = list(bpy.data.objects["far"].data.vertices[0].co)
 
+# Empty objects: those with children are made when their first child comes.
+fresh()
+Mivka.readmqo(os.path.join(folder, "empty.mqo"))
+found["empty"] = sorted([o.name, o.parent.name if o.parent else None, [round(c, 3) for c in o.matrix_world.translation]]
+                        for o in bpy.context.scene.objects)
+
 # Faces with holes: each cut into polygons that leave its hole open.
 fresh()
 Blender.Registry.SetKey("Mivka", {"Extended": True})
@@ -385,6 +391,10 @@ def test_documents_that_broke_blender_convert(tmp_path):
     (tmp_path / "huge.mqo").write_text(huge_coordinate())
     (tmp_path / "long.mqo").write_text(long_name())
     (tmp_path / "holes.mqo").write_text(faces_with_holes(100, 256))
+    empty = "\tvertex 0 {\n\t}\n\tface 0 {\n\t}\n"
+    (tmp_path / "empty.mqo").write_text(HEAD + obj("a", ("depth 0", "translation 5 0 0"), empty) +
+                                        obj("b", ("depth 1", "translation 5 1 0")) + obj("c", ("depth 1",), empty) +
+                                        obj("e", ("depth 2",)) + obj("d", ("depth 0",), empty))
     named = HEAD.encode() + obj("\u00b1").encode("utf-8")
     (tmp_path / "guessed.mqo").write_bytes(named)
     (tmp_path / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
@@ -414,6 +424,8 @@ def test_documents_that_broke_blender_convert(tmp_path):
     assert (found["slots"], found["last_slot"]) == (32767, 32766)
     assert found["after_new_file"] == ["o"]
     assert found["far"][0] == float("inf") and found["far"][1:] == [0.0, 0.0]
+    assert found["empty"] == [["a", None, [5, 0, 0]], ["b", "a", [5, 0, 1]], ["c", "a", [0, 0, 0]],
+                              ["e", "c", [0, 0, 0]]]
     ring = 256 / 2 * 100 * math.sin(2 * math.pi / 256) - 256 / 2 * 4 * math.sin(2 * math.pi / 256)
     assert found["holes"][0] == [96.0, found["holes"][0][1]] and found["holes"][1][0] == pytest.approx(100 * ring)
     # Blender names hold 63 bytes before 5.0, 255 since.

@@ -1,6 +1,8 @@
 """Meshes of the classic interface, gathered in Python lists as the
 importer appends to them and written into a Blender mesh in bulk when the
-mesh is updated."""
+mesh is updated. A mesh with nothing in it gets its Blender mesh only when
+something asks for it: an object with no vertices and no children makes
+nothing in Blender (see Object)."""
 
 import struct
 from itertools import chain
@@ -47,16 +49,40 @@ class Edge:
 
 class NMesh(MeshFlags, VertexGroups):
     def __init__(self, name):
-        import bpy
-
         self.name = name
-        self.mesh = bpy.data.meshes.new(decode_name(name))
+        self._mesh = None
+        self._written = None  # the writing of a mesh with nothing in it, done when its Blender mesh is made
         self.verts = []
         self.faces = []
         self.edges = []
         self.materials = []
         # A copy of the material list, made without running Python code.
         self.getMaterials = self.materials.copy
+
+    @property
+    def mesh(self):
+        """The Blender mesh, made on first need."""
+        if self._mesh is None:
+            import bpy
+
+            self._mesh = bpy.data.meshes.new(decode_name(self.name))
+            written, self._written = self._written, None
+            if written is not None:
+                written()
+        return self._mesh
+
+    def _write(self, vertices, *rest):
+        """The arrays into the Blender mesh; for a mesh with nothing in it
+        whose Blender mesh is not made yet, when it is made."""
+        if self._mesh is None and not len(vertices) and not len(rest[5]):
+            self._written = lambda: write_arrays(self, vertices, *rest)
+        else:
+            write_arrays(self, vertices, *rest)
+
+    def made(self):
+        """Whether the Blender mesh is made: a mesh with nothing in it is not
+        made until something asks for it."""
+        return self._mesh is not None
 
     def addMaterial(self, material):
         self.materials.append(material)
@@ -85,7 +111,7 @@ class NMesh(MeshFlags, VertexGroups):
         corner, 32-bit floats, 0 0 0 where a corner has none) or None."""
         import numpy
 
-        write_arrays(self, numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
+        self._write(numpy.frombuffer(vertices, dtype=numpy.float64), numpy.frombuffer(counts, dtype=numpy.int32),
                      numpy.frombuffer(corners, dtype=numpy.int32),
                      None if uv is None else numpy.frombuffer(uv, dtype=numpy.float32),
                      None if colours is None else numpy.frombuffer(colours, dtype=numpy.uint8),
@@ -95,7 +121,7 @@ class NMesh(MeshFlags, VertexGroups):
                      None if normals is None else numpy.frombuffer(normals, dtype=numpy.float32))
 
     def _vertex_total(self):
-        return len(self.mesh.vertices)
+        return len(self.mesh.vertices) if self._mesh is not None else 0
 
     def _blender_group(self, name):
         blender = self._owner.blender
@@ -110,8 +136,10 @@ class NMesh(MeshFlags, VertexGroups):
         self._blender_group(group).add(numbers, weight, kind)
 
     def transform(self, matrix, recalc_normals=0):
-        """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix."""
-        self.mesh.transform(Mathutils.to_blender(matrix))
+        """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix (a
+        mesh not made yet has none)."""
+        if self._mesh is not None:
+            self._mesh.transform(Mathutils.to_blender(matrix))
 
 
 # Blender counts a mesh's material slots in a signed 16-bit number: one more
@@ -246,7 +274,7 @@ def write_mesh(source):
         normals = numpy.fromiter(flatten(flatten(f.normals if f.normals and len(f.normals) == len(f)
                                                  else [missing] * len(f) for f in faces)),
                                  dtype=numpy.float32, count=3 * len(corners))
-    write_arrays(source, numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
+    source._write(numpy.frombuffer(b"".join(verts), dtype=numpy.float64), lengths, corners, uv, colours,
                  numpy.fromiter((f.materialIndex for f in faces), dtype=numpy.int64, count=len(faces)),
                  numpy.array([(number(id(e.v1)), number(id(e.v2))) for e in source.edges],
                              dtype=numpy.int32).reshape(-1, 2),

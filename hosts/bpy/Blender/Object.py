@@ -5,7 +5,13 @@ Blender keeps an object's placement as location, rotation and scale, so a
 matrix with shear (a rotation followed by a scale along other axes) reaches
 Blender changed. Each object therefore also keeps the world matrix Blender
 will show for it, built the way Blender builds it, and answers its inverse
-from that: meshes moved by it land where the document puts them."""
+from that: meshes moved by it land where the document puts them.
+
+A Mesh object whose mesh has nothing in it waits for a child: only then
+is it made in Blender, with its mesh, linked into the scene it was linked
+to and under its parent. One that never gets a child makes nothing in
+Blender (each Blender object costs time that grows with those before it,
+and an empty one shows nothing)."""
 
 import math
 
@@ -36,6 +42,8 @@ class Object(objects.Object):
 
         objects.Object.__init__(self, kind, name)
         self.blender = None
+        self._waiting = False  # a Mesh object of an empty mesh, not made in Blender yet
+        self._collection = None  # where such an object is linked once made
         self._world = None  # Blender's world matrix of the object, once it has a Blender object
         if kind == "Empty":
             self._make(bpy.data.objects.new(decode_name(name), None))
@@ -134,14 +142,43 @@ class Object(objects.Object):
         import bpy
 
         objects.Object.link(self, data)
-        if self.blender is None:
+        if self.blender is not None:
+            self.blender.data = data.mesh
+        elif data.made():
+            self._waiting = False
             self._make(bpy.data.objects.new(decode_name(self.name), data.mesh))
         else:
-            self.blender.data = data.mesh
+            self._waiting = True
+
+    def _made_now(self):
+        """A waiting object made in Blender, after its ancestors, placed and
+        parented as if it had been made when it was linked."""
+        import bpy
+
+        parent = self.parent
+        if parent is not None and parent._waiting:
+            parent._made_now()
+        self._waiting = False
+        self.parent = None  # placed on its own first, as any object is
+        self._make(bpy.data.objects.new(decode_name(self.name), self._data.mesh))
+        self.parent = parent
+        if self._collection is not None:
+            self._collection.objects.link(self.blender)
+        if parent is not None:
+            self.blender.parent = parent.blender
+            self.blender.matrix_parent_inverse = parent._world.inverted()
 
     def makeParent(self, children, noninverse=0, fast=0):
-        """Makes each object of the list a child of this one; nothing moves."""
-        for child in self._children(children):
+        """Makes each object of the list a child of this one; nothing moves.
+        A waiting object is made now; a waiting child keeps its parent until
+        it is made."""
+        children = self._children(children)
+        if self._waiting:
+            self._made_now()
+        for child in children:
+            if child._waiting:
+                child._set_parent(self)
+                continue
             if child.blender is None or self.blender is None:
                 raise TypeError("Object.makeParent: expected objects with data")
             child.blender.parent = self.blender
