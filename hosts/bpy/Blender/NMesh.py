@@ -291,7 +291,8 @@ def write_arrays(source, vertices, lengths, corners, uv, colours, material_index
     import numpy
 
     mesh = source.mesh
-    mesh.clear_geometry()
+    if len(mesh.vertices) or len(mesh.edges) or len(mesh.loops):
+        mesh.clear_geometry()
     kept, distinct, whole_lengths, cut = polygons(corners, lengths)
     # The faces kept whole and the pieces of those cut, in face order: each
     # polygon's face, its corner count, and its corners (numbers into all

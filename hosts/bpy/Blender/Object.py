@@ -105,8 +105,12 @@ class Object(objects.Object):
         """Hidden in the viewport and in renders (and exports) as the 2.4x restrictions say."""
         blender = getattr(self, "blender", None)
         if blender is not None:
-            blender.hide_viewport = self._display_off
-            blender.hide_render = self._render_off
+            # Written only where they change: Blender queues a notice for
+            # each write, and looks through every notice queued before it.
+            if blender.hide_viewport != self._display_off:
+                blender.hide_viewport = self._display_off
+            if blender.hide_render != self._render_off:
+                blender.hide_render = self._render_off
 
     _display_off = False
     _render_off = False
