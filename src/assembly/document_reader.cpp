@@ -2,7 +2,6 @@
 
 #include "assembly/object_stage.hpp"
 #include "document/header.hpp"
-#include "document/progress_parser.hpp"
 #include "materials/material_stage.hpp"
 
 #include <cstring>
@@ -32,7 +31,6 @@ bool read_document(scanner_t const& scan, DocumentSink& sink)
 bool read_document(Reading const& reading)
 {
     scanner_t const& scan = reading.scan;
-    reset_progress_total();
     skip_whitespace(scan);
     if (!match_header(reading))
         return false;

@@ -16,37 +16,10 @@
 
 #include "document/scanner.hpp"
 
-#include <functional>
 #include <initializer_list>
 #include <string_view>
 
 namespace MQO {
-
-// Whether extended reading is on. It is asked for only where the plain
-// rules would stop (a newer header, a chunk, attribute or face part they do
-// not know), once, and then kept: a document that the plain rules read to
-// its end never asks.
-class ExtendedSwitch
-{
-public:
-    explicit ExtendedSwitch(std::function<bool()> ask) : ask_(std::move(ask)) {}
-    static ExtendedSwitch fixed(bool on)
-    {
-        return ExtendedSwitch([on] { return on; });
-    }
-
-    bool on()
-    {
-        if (state_ < 0)
-            state_ = ask_() ? 1 : 0;
-        return state_ == 1;
-    }
-    bool known_on() const { return state_ == 1; }
-
-private:
-    std::function<bool()> ask_;
-    int state_ = -1;
-};
 
 // Whether, after whitespace, a word stands at the scanner that is none of
 // `known`. Consumes nothing.

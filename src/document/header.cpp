@@ -58,7 +58,7 @@ bool match_header(Reading const& reading)
     using namespace classic;
     scanner_t const& scan = reading.scan;
     DocumentSink& sink = reading.sink;
-    auto const progress_report = progress_parser()[([&sink](double fraction) { sink.progress(fraction); })];
+    auto const progress_report = progress_parser(reading.progress)[([&sink](double fraction) { sink.progress(fraction); })];
     auto const back_image = str_p("BackImage") >> *(anychar_p - '}') >> ch_p('}');
     if (!(progress_report >> str_p("Metasequoia Document")).parse(scan))
         return false;

@@ -1,11 +1,12 @@
 // What every reader of the document works with: the scanner over its text,
-// the sink that receives what is read, and whether extended reading is on.
-// The readers alone decide what extended reading takes; the sink receives
-// only what the reading took.
+// the sink that receives what is read, whether extended reading is on, and
+// how far the reading has come. The readers alone decide what extended
+// reading takes; the sink receives only what the reading took.
 #ifndef MIVKA_DOCUMENT_READING_HPP
 #define MIVKA_DOCUMENT_READING_HPP
 
-#include "document/foreign.hpp"
+#include "document/extended_switch.hpp"
+#include "document/progress.hpp"
 #include "document/scanner.hpp"
 #include "document/sink.hpp"
 
@@ -13,9 +14,16 @@ namespace MQO {
 
 struct Reading
 {
+    Reading(scanner_t const& text, DocumentSink& receiver, ExtendedSwitch& extended_switch)
+        : scan(text), sink(receiver), extended(extended_switch)
+    {
+    }
+
     scanner_t const& scan;
     DocumentSink& sink;
     ExtendedSwitch& extended;
+    // State of this reading alone, which the readers advance.
+    mutable Progress progress;
 };
 
 // Top-level chunks of newer documents in front of a Material or Object

@@ -173,7 +173,7 @@ void parse_vertex_section(Reading const& reading)
 {
     scanner_t const& scan = reading.scan;
     reading.sink.begin_vertices();
-    reading.sink.progress(progress_parser().parse(scan).value());
+    reading.sink.progress(progress_parser(reading.progress).parse(scan).value());
 
     if (restore_on_failure(scan, [&] { return parse_vertex_chunk(scan, reading.sink); }))
         restore_on_failure(scan, [&] { return parse_vertexattr_chunk(reading); });

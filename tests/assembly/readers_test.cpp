@@ -111,7 +111,6 @@ TEST(VertexReader, BinaryVerticesAndTheirSubChunks)
     TextScanner t("BVertex 2 {\n\tVector 2 [24]\n" + data + "\n\tweit {\n\t}\n\tcolor {\n\t}\n}\nface");
     RecordingSink sink;
     sink.objects.emplace_back();
-    MQO::reset_progress_total();
     auto plain = MQO::ExtendedSwitch::fixed(false);
     MQO::parse_vertex_section(MQO::Reading{t.scan, sink, plain});
     ASSERT_EQ(sink.objects[0].vertices.size(), 2u);
@@ -125,7 +124,6 @@ TEST(VertexReader, AVertexChunkThatDoesNotCloseLeavesTheScannerAtItsStart)
     TextScanner t("vertex 2 {\n\t1 2 3\n}\nface");
     RecordingSink sink;
     sink.objects.emplace_back();
-    MQO::reset_progress_total();
     auto plain = MQO::ExtendedSwitch::fixed(false);
     MQO::parse_vertex_section(MQO::Reading{t.scan, sink, plain});
     EXPECT_EQ(sink.objects[0].vertices.size(), 1u);  // handed over as read

@@ -13,14 +13,14 @@ struct HeaderRun
 {
     explicit HeaderRun(std::string text) : t(std::move(text))
     {
-        MQO::reset_progress_total();
         MQO::skip_whitespace(t.scan);
-        auto plain = MQO::ExtendedSwitch::fixed(false);
-        matched = MQO::match_header(MQO::Reading{t.scan, sink, plain});
+        matched = MQO::match_header(reading);
     }
 
     TextScanner t;
     MQO::RecordingSink sink;
+    MQO::ExtendedSwitch plain = MQO::ExtendedSwitch::fixed(false);
+    MQO::Reading reading{t.scan, sink, plain};
     bool matched = false;
 };
 
@@ -50,7 +50,7 @@ TEST(Header, ReportsZeroFirstWithTheTotalFromTheFirstNonWhitespace)
     HeaderRun const run("\n\n  " + head + "Scene {}");
     ASSERT_EQ(run.sink.progress_reports.size(), 1u);
     EXPECT_EQ(run.sink.progress_reports[0], 0.0);
-    EXPECT_EQ(MQO::progress_total(), head.size() + 8);
+    EXPECT_EQ(run.reading.progress.total(), head.size() + 8);
 
     // Also when the header then fails.
     HeaderRun const failed("Metasequoia Documen");
@@ -88,24 +88,24 @@ TEST(Header, WhereTheHeaderLeavesTheScanner)
     }
 }
 
-TEST(Progress, FractionIsTheConsumedShareInSinglePrecision)
+TEST(Progress, FractionIsTheConsumedShareInSinglePrecisionOfEachReadingsOwnTotal)
 {
-    MQO::reset_progress_total();
-    EXPECT_EQ(MQO::progress_fraction(30), 0.0f);
-    EXPECT_EQ(double(MQO::progress_fraction(20)), 0.3333333432674408);
-    EXPECT_EQ(double(MQO::progress_fraction(27)), 0.10000000149011612);
-    EXPECT_EQ(MQO::progress_fraction(0), 1.0f);
-    MQO::reset_progress_total();
-    EXPECT_EQ(MQO::progress_total(), 0u);
+    MQO::Progress progress, other;
+    EXPECT_EQ(progress.fraction(30), 0.0f);
+    EXPECT_EQ(double(progress.fraction(20)), 0.3333333432674408);
+    EXPECT_EQ(other.fraction(100), 0.0f);  // a reading started meanwhile keeps its own
+    EXPECT_EQ(double(progress.fraction(27)), 0.10000000149011612);
+    EXPECT_EQ(progress.fraction(0), 1.0f);
+    EXPECT_EQ(MQO::Progress().total(), 0u);
 }
 
 TEST(Progress, ParserConsumesOnlyWhitespace)
 {
-    MQO::reset_progress_total();
+    MQO::Progress progress;
     TextScanner t("  \n abc");
-    auto hit = MQO::progress_parser().parse(t.scan);
+    auto hit = MQO::progress_parser(progress).parse(t.scan);
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit.length(), 0);
     EXPECT_EQ(t.rest(), "abc");
-    EXPECT_EQ(MQO::progress_total(), 3u);
+    EXPECT_EQ(progress.total(), 3u);
 }

@@ -105,6 +105,27 @@ class TestHeader:
         assert all(isinstance(f, float) and isinstance(t, str) for f, t in progress)
 
 
+    def test_a_conversion_started_from_another_s_progress_report_leaves_its_progress_alone(
+            self, mivka, document, host, monkeypatch, capfdbinary):
+        vertices = "".join("\t\t%d 0 0\n" % i for i in range(3))
+        inner = document(HEAD + 'Object "i" {\n\tvertex 3 {\n%s\t}\n\tface 0 {\n\t}\n}\n' % vertices)
+        outer = document("\n" * 400 + HEAD + "".join('Object "o%d" {\n\tvertex 3 {\n%s\t}\n\tface 0 {\n\t}\n}\n'
+                                                     % (k, vertices) for k in range(3)))
+        reports = []
+
+        def draw(fraction, text):
+            reports.append(fraction)
+            if len(reports) == 2:
+                mivka.readmqo(inner)
+                reports.append("inner done")
+
+        monkeypatch.setattr(host.Window, "DrawProgressBar", draw)
+        mivka.readmqo(outer)
+        mark = reports.index("inner done")
+        theirs = reports[:2] + reports[mark + 1:]
+        assert len(theirs) >= 4 and theirs == sorted(theirs) and theirs[-1] == 1.0, reports
+
+
 class TestConsoleFlush:
     def test_console_bytes_come_out_before_the_hosts_later_output(self, mivka, document, capfdbinary):
         path = document("Metasequoia Document\nFormat Text Ver 2\n")
