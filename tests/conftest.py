@@ -30,6 +30,11 @@ MATERIAL_TIME = re.compile(rb"Material Convert Time " + SECONDS + rb"\n\n\n")
 HEAD = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nScene {\r\n\tpos 0 0 1500\r\n}\r\n"
 
 
+def pytest_configure(config):
+    config.addinivalue_line("markers", "slow: Blender, valgrind, sweeps and large documents; "
+                                       "-m 'not slow' runs the quick suite")
+
+
 HAS_CORPUS = (CORPUS / "SOURCES.md").is_file()
 NO_CORPUS = "the real documents are not beside the project (../shared/corpus/mqo, or $MIVKA_CORPUS)"
 needs_corpus = pytest.mark.skipif(not HAS_CORPUS, reason=NO_CORPUS)

@@ -20,6 +20,7 @@ from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, fac
                                long_name, many_materials, obj, projected, rotated_again)
 
 pytestmark = [
+    pytest.mark.slow,
     pytest.mark.skipif(shutil.which("blender") is None, reason="Blender is not installed"),
     pytest.mark.skipif(SANITIZED, reason="Blender does not run sanitized builds"),
 ]

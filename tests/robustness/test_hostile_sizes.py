@@ -9,6 +9,8 @@ import pytest
 
 from conftest import BUILD, HEAD, ROOT, SANITIZED
 
+pytestmark = pytest.mark.slow  # documents of many megabytes, each in a process of its own
+
 MIB = 1 << 20
 SCRIPT = """
 import sys

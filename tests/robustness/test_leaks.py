@@ -12,6 +12,8 @@ import pytest
 from conftest import BUILD, CORPUS, HAS_CORPUS, ROOT, SANITIZED
 from hostile_documents import PNG, document_text
 
+pytestmark = pytest.mark.slow  # valgrind and two hundred conversions
+
 
 def resident_bytes():
     with open("/proc/self/statm") as statm:

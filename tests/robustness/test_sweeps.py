@@ -8,6 +8,8 @@ import pytest
 from conftest import CORPUS, needs_corpus
 from hostile_documents import HOST_ERRORS, PNG, document_text
 
+pytestmark = pytest.mark.slow  # every prefix and many changed bytes of real documents
+
 
 @pytest.fixture
 def sweep(tmp_path, mivka, host, capfdbinary, progress):
