@@ -202,17 +202,18 @@ std::string own_name(std::string const& path)
 bool TextureFiles::found_elsewhere(std::string const& file, std::vector<std::string> const& folders,
                                    std::string& found) const
 {
-    std::optional<std::string> converted = utf8_of(file, code_page_);
+    // Empty where the text has no other spelling in UTF-8.
+    std::string converted = utf8_of(file, code_page_).value_or(std::string());
     if (converted == file)
-        converted.reset();
+        converted.clear();
     std::vector<std::string> paths;
-    if (converted && is_relative(*converted)) {
+    if (!converted.empty() && is_relative(converted)) {
         for (std::string const& folder : folders)
-            paths.push_back(join_texture_path(folder, *converted, DoubleBytes::none));
+            paths.push_back(join_texture_path(folder, converted, DoubleBytes::none));
     }
     std::vector<std::string> names{own_name(join_texture_path(std::string(), file, text_))};
-    if (converted)
-        names.push_back(own_name(join_texture_path(std::string(), *converted, DoubleBytes::none)));
+    if (!converted.empty())
+        names.push_back(own_name(join_texture_path(std::string(), converted, DoubleBytes::none)));
     for (std::string const& name : names) {
         if (name.empty() || name == "." || name == "..")
             continue;
