@@ -39,6 +39,9 @@ run_in() {
     # A fresh copy of the checkout's files (as git sees them, changes included).
     chmod 700 "$system/root"
     copy_checkout "$system/root/mivka/main"
+    # The copy keeps the files' times, which may be older than a build left
+    # by an earlier run: each run builds afresh (ccache keeps it quick).
+    rm -rf "$system/root/mivka/build"
     if [ -f "$root/../shared/corpus/mqo/SOURCES.md" ]; then
         mount_into "$system" "$root/../shared" /root/mivka/shared --bind -o ro
     fi
