@@ -62,13 +62,17 @@ def _swept(flat, ids, loops, total):
     without holes, or None where those would not cover the loops exactly
     (twice their area must be `total`) or would pass through a vertex
     twice."""
+    after = {}  # each corner's next along its loop
+    for loop in loops:
+        for k, corner in enumerate(loop):
+            after[corner] = loop[k + 1 - len(loop)]
     try:
-        cuts = _monotone_cuts(flat, loops)
+        cuts = _monotone_cuts(flat, after)
     except (_Degenerate, KeyError, ValueError):  # an outline that crosses itself, or positions that are no numbers
         return None
     if not cuts:
         return None
-    found = _faces(flat, loops, cuts)
+    found = _faces(flat, after, cuts)
     if found is None or any(len({ids[k] for k in face}) != len(face) for face in found):
         return None
     areas = [_area([flat[k] for k in face]) for face in found]
@@ -83,17 +87,14 @@ class _Degenerate(Exception):
     corner with no edge of the region on its left."""
 
 
-def _monotone_cuts(flat, loops):
+def _monotone_cuts(flat, after):
     """The lines from corner to corner that cut the region into polygons
     without holes: a sweep from the top, in the order of (-y, x), keeps
     the edges that have the region on their right and, for each, the
     last corner seen beside it; a corner where the region splits below or
-    merges above is joined to such a corner."""
-    after, before = {}, {}
-    for loop in loops:
-        for k, corner in enumerate(loop):
-            after[corner] = loop[k + 1 - len(loop)]
-            before[corner] = loop[k - 1]
+    merges above is joined to such a corner. `after`: each corner's next
+    along its loop."""
+    before = {n: corner for corner, n in after.items()}
     order = sorted(after, key=lambda k: (-flat[k][1], flat[k][0]))
     rank = {corner: place for place, corner in enumerate(order)}
     for one, other in zip(order, order[1:]):
@@ -175,15 +176,12 @@ def _monotone_cuts(flat, loops):
     return cuts
 
 
-def _faces(flat, loops, cuts):
-    """The polygons that the loops' edges and the cuts bound, each with the
-    region on its left; None where a walk does not close."""
+def _faces(flat, after, cuts):
+    """The polygons that the loops' edges (`after`: each corner's next along
+    its loop) and the cuts bound, each with the region on its left; None
+    where a walk does not close."""
     import math
 
-    after = {}
-    for loop in loops:
-        for k, corner in enumerate(loop):
-            after[corner] = loop[k + 1 - len(loop)]
     leaving = {}
     for a, b in set(tuple(sorted(cut)) for cut in cuts):
         for u, w in ((a, b), (b, a)):
