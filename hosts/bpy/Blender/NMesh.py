@@ -71,13 +71,15 @@ class NMesh(MeshFlags, VertexGroups):
                 written()
         return self._mesh
 
-    def _write(self, vertices, *rest):
-        """The arrays into the Blender mesh; for a mesh with nothing in it
-        whose Blender mesh is not made yet, when it is made."""
-        if self._mesh is None and not len(vertices) and not len(rest[5]):
-            self._written = lambda: write_arrays(self, vertices, *rest)
+    def _write(self, vertices, lengths, corners, uv, colours, material_index, edges, smooth, normals=None):
+        """The arrays into the Blender mesh (see write_arrays); for a mesh
+        with nothing in it whose Blender mesh is not made yet, when it is
+        made."""
+        arrays = (vertices, lengths, corners, uv, colours, material_index, edges, smooth, normals)
+        if self._mesh is None and not len(vertices) and not len(edges):
+            self._written = lambda: write_arrays(self, *arrays)
         else:
-            write_arrays(self, vertices, *rest)
+            write_arrays(self, *arrays)
 
     def made(self):
         """Whether the Blender mesh is made: a mesh with nothing in it is not

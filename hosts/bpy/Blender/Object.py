@@ -155,22 +155,19 @@ class Object(objects.Object):
             self._waiting = True
 
     def _made_now(self):
-        """A waiting object made in Blender, after its ancestors, placed and
-        parented as if it had been made when it was linked."""
+        """A waiting object made in Blender, placed on its own and then
+        parented (its parent made first where it waits too), as if it had
+        been made when it was linked."""
         import bpy
 
         parent = self.parent
-        if parent is not None and parent._waiting:
-            parent._made_now()
         self._waiting = False
-        self.parent = None  # placed on its own first, as any object is
+        self._set_parent(None)
         self._make(bpy.data.objects.new(decode_name(self.name), self._data.mesh))
-        self.parent = parent
         if self._collection is not None:
             self._collection.objects.link(self.blender)
         if parent is not None:
-            self.blender.parent = parent.blender
-            self.blender.matrix_parent_inverse = parent._world.inverted()
+            parent.makeParent([self])
 
     def makeParent(self, children, noninverse=0, fast=0):
         """Makes each object of the list a child of this one; nothing moves.
