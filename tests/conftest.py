@@ -40,12 +40,13 @@ NO_CORPUS = "the real documents are not beside the project (../shared/corpus/mqo
 needs_corpus = pytest.mark.skipif(not HAS_CORPUS, reason=NO_CORPUS)
 
 
-def run_mivka(*arguments, timeout=None):
-    """The mivka command, as users run it, with this build's module."""
+def run_mivka(*arguments, timeout=None, prefix=()):
+    """The mivka command, as users run it, with this build's module; after
+    `prefix` (a command that runs it) when one is given."""
     import subprocess
 
     environment = dict(os.environ, MIVKA_BUILD_DIR=str(BUILD))
-    return subprocess.run([sys.executable, str(ROOT / "tools" / "mivka")] + [str(a) for a in arguments],
+    return subprocess.run(list(prefix) + [sys.executable, str(ROOT / "tools" / "mivka")] + [str(a) for a in arguments],
                           capture_output=True, env=environment, timeout=timeout)
 
 

@@ -10,7 +10,7 @@ import zipfile
 
 import pytest
 
-from conftest import BUILD, HEAD, ROOT
+from conftest import BUILD, HEAD, ROOT, run_mivka
 
 PNG = b"\x89PNG\r\n\x1a\n" + bytes(24)
 JPEG = b"\xff\xd8\xff" + bytes(8)
@@ -144,9 +144,7 @@ class TestSearch:
         for folder in (docs / "locked", library):
             folder.chmod(0)
         try:
-            done = subprocess.run(prefix + [sys.executable, str(ROOT / "tools" / "mivka"), str(docs / "doc.mqo"),
-                                            "--texture-dir", "color=%s" % library], capture_output=True, timeout=120,
-                                  env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD)))
+            done = run_mivka(docs / "doc.mqo", "--texture-dir", "color=%s" % library, timeout=120, prefix=prefix)
         finally:
             for folder in (docs / "locked", library):
                 folder.chmod(0o755)
