@@ -157,41 +157,49 @@ std::string in_folder(std::string const& folder, std::string const& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The one file of `folder` whose name is `name` but for letter case; none
-// when there are several, or the folder cannot be read. Folders of very
-// many files are read no further than a bound.
-bool one_in_any_case(std::string const& folder, std::string const& name, std::string& found)
-{
-    namespace fs = boost::filesystem;
-    boost::system::error_code error;
-    fs::directory_iterator entry(fs::path(folder.empty() ? std::string(".") : folder), error);
-    if (error)
-        return false;
-    std::string const wanted = lower_case(name);
-    std::string match;
-    int matches = 0;
-    for (int read = 0; entry != fs::directory_iterator() && read < 100000; ++read) {
-        std::string const entry_name = entry->path().filename().string();
-        if (lower_case(entry_name) == wanted) {
-            ++matches;
-            match = entry_name;
-        }
-        entry.increment(error);
-        if (error)
-            return false;
-    }
-    if (matches != 1)
-        return false;
-    found = in_folder(folder, match);
-    return true;
-}
-
 std::string own_name(std::string const& path)
 {
     return path.substr(path.rfind('/') + 1);
 }
 
 }  // namespace
+
+// The names of a folder's files by their spelling in lower case (empty
+// where several share one), read once for the document: every texture not
+// found looks in the same two folders. Nothing for a folder that cannot be
+// read; folders of very many files are read no further than a bound.
+std::unordered_map<std::string, std::string> const& TextureFiles::names_in(std::string const& folder) const
+{
+    auto const known = listings_.find(folder);
+    if (known != listings_.end())
+        return known->second;
+    std::unordered_map<std::string, std::string>& names = listings_[folder];
+    namespace fs = boost::filesystem;
+    boost::system::error_code error;
+    fs::directory_iterator entry(fs::path(folder.empty() ? std::string(".") : folder), error);
+    for (int read = 0; !error && entry != fs::directory_iterator() && read < 100000; ++read) {
+        std::string const name = entry->path().filename().string();
+        auto const [at, added] = names.emplace(lower_case(name), name);
+        if (!added)
+            at->second.clear();
+        entry.increment(error);
+    }
+    if (error)
+        names.clear();
+    return names;
+}
+
+// The one file of `folder` whose name is `name` but for letter case; none
+// when there are several, or the folder cannot be read.
+bool TextureFiles::one_in_any_case(std::string const& folder, std::string const& name, std::string& found) const
+{
+    std::unordered_map<std::string, std::string> const& names = names_in(folder);
+    auto const match = names.find(lower_case(name));
+    if (match == names.end() || match->second.empty())
+        return false;
+    found = in_folder(folder, match->second);
+    return true;
+}
 
 // Documents made on Windows are unpacked elsewhere with their file names
 // in UTF-8, name folders of their author's machine ("C:\\Users\\...",

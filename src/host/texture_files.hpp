@@ -63,6 +63,8 @@ public:
 private:
     bool find_file(const char* slot_name, std::string const& file, std::string& found) const;
     bool found_elsewhere(std::string const& file, std::vector<std::string> const& folders, std::string& found) const;
+    bool one_in_any_case(std::string const& folder, std::string const& name, std::string& found) const;
+    std::unordered_map<std::string, std::string> const& names_in(std::string const& folder) const;
     bool unpack(std::string const& file, std::string& found);
 
     std::string document_folder_;
@@ -76,6 +78,8 @@ private:
     std::size_t unpacked_bytes_left_ = 0;  // what further members may unpack to
     std::unordered_set<std::string> fitted_;  // image files let through
     std::uint64_t decoded_bytes_left_;  // what the document's further images may take
+    // Folders read for names in any letter case: lower-case name, the name.
+    mutable std::unordered_map<std::string, std::unordered_map<std::string, std::string>> listings_;
 };
 
 // The console line for a texture file that cannot be loaded, and why when
