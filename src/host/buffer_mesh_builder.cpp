@@ -86,7 +86,7 @@ void WholeMeshBuilder::face(FaceLine const& line, std::size_t corners)
         std::uint32_t const packed = colours ? colours[i] : 0xFFFFFFFFu;
         colours_.insert(colours_.end(), {std::uint8_t(packed & 0xFF), std::uint8_t(packed >> 8 & 0xFF),
                                          std::uint8_t(packed >> 16 & 0xFF), std::uint8_t(packed >> 24 & 0xFF)});
-        std::array<float, 3> const n = normals ? host_direction(normals + 3 * i) : std::array<float, 3>{};
+        std::array<float, 3> const n = normals ? Frame::direction(normals + 3 * i) : std::array<float, 3>{};
         normals_.insert(normals_.end(), n.begin(), n.end());
     }
     counts_.push_back(std::int32_t(corners));

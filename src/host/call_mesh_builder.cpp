@@ -131,7 +131,7 @@ void CallByCallBuilder::face(FaceLine const& line, std::size_t corners)
     if (float const* const normals = line.normals_for(corners)) {
         static PyObject* const normals_name = host::name("normals");
         host::set_attribute(face, normals_name, reversed_tuples(corners, [&](std::size_t i) {
-                                std::array<float, 3> const n = host_direction(normals + 3 * i);
+                                std::array<float, 3> const n = Frame::direction(normals + 3 * i);
                                 return PyTuple_Pack(3, host::number(double(n[0])).ptr(),
                                                     host::number(double(n[1])).ptr(),
                                                     host::number(double(n[2])).ptr());

@@ -109,10 +109,10 @@ python::dict registry_record()
 
 double registry_scale()
 {
-    // Asked for, then read again to be used: two reads of the record.
-    if (!registry_record().has_key("Scale"))
+    python::dict const record = registry_record();
+    if (!record.has_key("Scale"))
         return 1.0;
-    return python::extract<double>(registry_record()["Scale"]);
+    return python::extract<double>(record["Scale"]);
 }
 
 }  // namespace host

@@ -4,10 +4,13 @@
 #ifndef MIVKA_HOST_HOST_HPP
 #define MIVKA_HOST_HOST_HPP
 
+#include "host/frame.hpp"
+
 #include <boost/python/dict.hpp>
 #include <boost/python/list.hpp>
 #include <boost/python/object.hpp>
 
+#include <optional>
 #include <string_view>
 
 namespace MQO {
@@ -49,9 +52,24 @@ bool registry_flag(const char* key);
 boost::python::dict registry_record();
 
 // The scale factor of vertex positions and translations: the registry
-// record's "Scale" (the record is read twice: asked, then read), 1 when it
-// holds none.
+// record's "Scale", 1 when it holds none.
 double registry_scale();
+
+// The frame of one conversion, its scale read from the registry on first
+// need and kept for the rest of the conversion.
+class RegistryFrame
+{
+public:
+    Frame const& get()
+    {
+        if (!frame_)
+            frame_.emplace(registry_scale());
+        return *frame_;
+    }
+
+private:
+    std::optional<Frame> frame_;
+};
 
 }  // namespace host
 }  // namespace MQO

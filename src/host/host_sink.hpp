@@ -17,7 +17,7 @@ class HostSink : public DocumentSink
 public:
     // `document_folder`: where texture files are looked for after the names
     // as written (the folder of the document being read).
-    explicit HostSink(std::string document_folder) : materials_(std::move(document_folder)) {}
+    explicit HostSink(std::string document_folder) : materials_(std::move(document_folder), frame_), objects_(frame_) {}
     // Gives up the document's code page, if it named one (keeping any
     // error on its way out).
     ~HostSink() override;
@@ -67,6 +67,7 @@ public:
 
 private:
     bool code_page_set_ = false;
+    host::RegistryFrame frame_;  // before the builders, which keep a reference
     MaterialBuilder materials_;
     ObjectBuilder objects_;
 };

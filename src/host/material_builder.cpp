@@ -56,8 +56,8 @@ std::uint32_t hardness_of(double power)
 
 }  // namespace
 
-MaterialBuilder::MaterialBuilder(std::string document_folder)
-    : textures_(std::move(document_folder)), materials_(host::new_list())
+MaterialBuilder::MaterialBuilder(std::string document_folder, host::RegistryFrame& frame)
+    : frames_(frame), textures_(std::move(document_folder)), materials_(host::new_list())
 {
 }
 
@@ -244,10 +244,11 @@ HostObject* live_projection_empty()
     return &empty;
 }
 
-// "proj_angle" as a 4x4 rotation, the document's Y and Z swapped.
+// "proj_angle" as a 4x4 rotation about the host's axes.
 HostObject projection_turn(double x, double y, double z)
 {
-    HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(x, z, y));
+    std::array<double, 3> const a = Frame::per_host_axis(x, y, z);
+    HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(a[0], a[1], a[2]));
     return euler.attr("toMatrix")().attr("resize4x4")();
 }
 
@@ -270,12 +271,12 @@ void MaterialBuilder::place_projection()
     HostObject* const empty = live_projection_empty();
     if (!empty)
         return;
-    double const factor = host::registry_scale();
+    Frame const& frame = frames_.get();
     Projection const& p = projection_;
     double size[3];
     for (int i = 0; i < 3; ++i) {
         // A vanishing or unreadable scale would leave no inverse.
-        size[i] = 2.0 * p.scale[i] * factor;
+        size[i] = 2.0 * p.scale[i] * frame.scale();
         if (!std::isfinite(size[i]) || size[i] == 0.0)
             size[i] = 1.0;
     }
@@ -284,12 +285,12 @@ void MaterialBuilder::place_projection()
     HostObject const centre = mathutils.attr("TranslationMatrix")(mathutils.attr("Vector")(-0.5, -0.5, 0.0));
     HostObject const sized = mathutils.attr("Matrix")(row(size[0], 0, 0, 0), row(0, size[1], 0, 0),
                                                       row(0, 0, size[2], 0), row(0, 0, 0, 1));
-    // The document's axes (x, y, z) are the host's (x, -z, y).
-    HostObject const axes = mathutils.attr("Matrix")(row(1, 0, 0, 0), row(0, 0, 1, 0), row(0, -1, 0, 0),
-                                                     row(0, 0, 0, 1));
+    auto const a = Frame::axes();
+    HostObject const axes = mathutils.attr("Matrix")(row(a[0][0], a[0][1], a[0][2], 0), row(a[1][0], a[1][1], a[1][2], 0),
+                                                     row(a[2][0], a[2][1], a[2][2], 0), row(0, 0, 0, 1));
     HostObject const turned = projection_turn(p.angle[0], p.angle[1], p.angle[2]);
-    HostObject const moved = mathutils.attr("TranslationMatrix")(
-        mathutils.attr("Vector")(p.position[0] * factor, -p.position[2] * factor, p.position[1] * factor));
+    std::array<double, 3> const at = frame.point(p.position[0], p.position[1], p.position[2]);
+    HostObject const moved = mathutils.attr("TranslationMatrix")(mathutils.attr("Vector")(at[0], at[1], at[2]));
     empty->attr("setMatrix")(centre * sized * axes * turned * moved);
 }
 

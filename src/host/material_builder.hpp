@@ -16,7 +16,9 @@ namespace MQO {
 class MaterialBuilder
 {
 public:
-    explicit MaterialBuilder(std::string document_folder);
+    // `frame`: the conversion's axes and scale, asked for when a projection
+    // is placed.
+    MaterialBuilder(std::string document_folder, host::RegistryFrame& frame);
 
     TextureFiles& textures() { return textures_; }
     // The host list of the document's materials so far, in order.
@@ -48,6 +50,7 @@ private:
         bool made = false;  // the material made its Empty
     };
 
+    host::RegistryFrame& frames_;
     TextureFiles textures_;
     std::unordered_map<std::string, HostObject> unpacked_images_;  // by the file unpacked for them
     Projection projection_;

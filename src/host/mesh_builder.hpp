@@ -81,13 +81,6 @@ protected:
 std::unique_ptr<MeshBuilder> call_by_call_builder(HostObject const& mesh, MeshSlots slots);
 std::unique_ptr<MeshBuilder> whole_mesh_builder(HostObject const& mesh, HostObject const& put_buffers, MeshSlots slots);
 
-// A corner's normal given in the document's axes (x, y, z), in the host's
-// (x, -z, y).
-inline std::array<float, 3> host_direction(float const* n)
-{
-    return {n[0], -n[2], n[1]};
-}
-
 // The error a host list raises for a number beyond its end: what a vertex
 // or material number beyond its list gives, whichever way the mesh is built.
 [[noreturn]] void raise_beyond_list();

@@ -17,7 +17,7 @@ namespace python = boost::python;
 void ObjectBuilder::begin_objects()
 {
     budget_ = ModifierBudget();
-    scale_ = host::registry_scale();
+    frame_ = frames_.get();
 }
 
 void ObjectBuilder::begin_object(std::string_view name, HostObject const& materials, std::size_t material_count)
@@ -59,16 +59,17 @@ void ObjectBuilder::transform(ObjectAttribute attribute, double c1, double c2, d
     HostObject const mathutils = host::blender("Mathutils");
     HostObject step;
     if (attribute == scale_attribute) {
-        // The document's second and third axes are the host's third and second.
-        HostObject const rows = mathutils.attr("Matrix")(python::make_tuple(c1, 0.0, 0.0), python::make_tuple(0.0, c3, 0.0),
-                                                         python::make_tuple(0.0, 0.0, c2));
+        std::array<double, 3> const s = Frame::per_host_axis(c1, c2, c3);
+        HostObject const rows = mathutils.attr("Matrix")(python::make_tuple(s[0], 0.0, 0.0), python::make_tuple(0.0, s[1], 0.0),
+                                                         python::make_tuple(0.0, 0.0, s[2]));
         step = rows.attr("resize4x4")();
     } else if (attribute == rotation_attribute) {
-        HostObject const euler = mathutils.attr("Euler")(python::make_tuple(c1, c3, c2));
+        std::array<double, 3> const a = Frame::per_host_axis(c1, c2, c3);
+        HostObject const euler = mathutils.attr("Euler")(python::make_tuple(a[0], a[1], a[2]));
         step = euler.attr("toMatrix")().attr("resize4x4")();
     } else {
-        double const s = scale_;
-        HostObject const offset = mathutils.attr("Vector")(python::make_tuple(c1 * s, -(c3 * s), c2 * s));
+        std::array<double, 3> const t = frame_.point(c1, c2, c3);
+        HostObject const offset = mathutils.attr("Vector")(python::make_tuple(t[0], t[1], t[2]));
         step = mathutils.attr("TranslationMatrix")(offset);
     }
     HostObject const current = object_.attr("matrix");
@@ -81,11 +82,12 @@ void ObjectBuilder::begin_vertices()
     builder_->begin_vertices();
 }
 
-// Document axes (x, y, z) become the host's (x, -z, y), times the scale
-// factor; each vertex goes to the end of the mesh's vertex list.
+// Each vertex goes, in the host's axes and scaled, to the end of the
+// mesh's vertex list.
 void ObjectBuilder::vertex(float x, float y, float z)
 {
-    builder_->vertex(double(x) * scale_, -(double(z) * scale_), double(y) * scale_);
+    std::array<double, 3> const p = frame_.point(x, y, z);
+    builder_->vertex(p[0], p[1], p[2]);
 }
 
 std::size_t ObjectBuilder::vertex_count()

@@ -19,8 +19,9 @@ namespace MQO {
 class ObjectBuilder
 {
 public:
-    // Takes the factor for vertex positions and translations from the
-    // registry entry "Scale" (default 1).
+    // `frame`: the conversion's axes and scale, asked for when objects begin.
+    explicit ObjectBuilder(host::RegistryFrame& frame) : frames_(frame) {}
+
     void begin_objects();
     // `materials`: the host list of the document's materials, in order.
     void begin_object(std::string_view name, HostObject const& materials, std::size_t material_count);
@@ -68,7 +69,8 @@ private:
     VertexUses uses_;
     ModifierBudget budget_;
     std::vector<std::pair<std::uint32_t, double> > weights_;  // "weit": vertex, weight
-    double scale_ = 1.0;
+    host::RegistryFrame& frames_;
+    Frame frame_;
     std::vector<HostObject> objects_;  // every object so far, in document order
     HostObject object_;
     HostObject mesh_;

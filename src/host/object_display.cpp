@@ -57,13 +57,6 @@ HostObject modifier_setting(const char* name)
     return host::blender("Modifier").attr("Settings").attr(name);
 }
 
-// The host's axis for one of the document's (0 X, 1 Y, 2 Z): the
-// document's Y and Z are the host's Z and Y.
-long host_axis(std::uint32_t document_axis)
-{
-    return document_axis == 1 ? 2 : document_axis == 2 ? 1 : 0;
-}
-
 }  // namespace
 
 // What the object's display settings ask of the host's modifiers: a lathe
@@ -102,7 +95,7 @@ void ObjectBuilder::add_lathe(std::uint32_t steps)
     if (steps == 0)
         return;
     HostObject modifier = add_modifier("SCREW");
-    modifier[modifier_setting("AXIS")] = host_axis(display_.lathe_axis);
+    modifier[modifier_setting("AXIS")] = Frame::axis(display_.lathe_axis);
     modifier[modifier_setting("STEPS")] = long(steps);
     modifier[modifier_setting("RENDER_STEPS")] = long(steps);
 }
@@ -116,9 +109,10 @@ void ObjectBuilder::add_mirror()
     if (!mirrored())
         return;
     HostObject modifier = add_modifier("MIRROR");
-    modifier[modifier_setting("AXIS_X")] = bool(d.mirror_axis & 1u);
-    modifier[modifier_setting("AXIS_Y")] = bool(d.mirror_axis & 4u);
-    modifier[modifier_setting("AXIS_Z")] = bool(d.mirror_axis & 2u);
+    std::array<bool, 3> const on = Frame::axis_flags(d.mirror_axis);
+    modifier[modifier_setting("AXIS_X")] = on[0];
+    modifier[modifier_setting("AXIS_Y")] = on[1];
+    modifier[modifier_setting("AXIS_Z")] = on[2];
     // Connected halves meet on the plane, where their vertices (and the
     // projections that join them) are welded to their images; separated
     // halves are never welded.

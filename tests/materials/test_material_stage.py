@@ -139,10 +139,12 @@ class TestRegistry:
         assert host_calls == [("GetKey", ("Mivka", 1))]
         assert TIMEIT.search(out)
 
-    def test_a_stored_scale_is_read_again_to_be_used(self, document, convert, host, host_calls):
-        host.Registry.SetKey("Mivka", {"Scale": 2})
+    def test_a_stored_scale_is_read_once_for_projections_and_objects(self, document, convert, host, host_calls):
+        host.Registry.SetKey("Mivka", {"Scale": 2, "Extended": True})
         host_calls.watch(host.Registry, "GetKey")
-        convert(document(HEAD + 'Material 1 {\n"m"\n}\n'))
+        convert(document(HEAD + 'Material 1 {\n"m" proj_type(1) proj_pos(1 2 3)\n}\n'
+                         'Object "o" {\n translation 1 2 3\n vertex 1 {\n 1 2 3\n }\n}\n'))
+        # Once whether to read on where the plain rules stop, once for the scale.
         assert host_calls == [("GetKey", ("Mivka", 1))] * 2
 
     @pytest.mark.parametrize("record, error", [({"Scale": "big"}, TypeError), (["not", "a", "dict"], ValueError)])
