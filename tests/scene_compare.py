@@ -1,4 +1,4 @@
-"""Whether two descriptions of a converted scene (tools/scene_snapshot.py)
+"""Whether two descriptions of a converted scene (scene_snapshot.py)
 show the same scene: the in-memory host's and Blender's. Also used outside
 the test runner, in the clean systems where the extension is installed as
 users install it; needs only the standard library there."""

@@ -46,10 +46,10 @@ def _convert(Blender, Mivka, path, strict=False):
     """Runs the conversion of one document. Returns what the user is to be
     told, as (kind of report, text), or None when it came across whole. The
     console goes to a file meanwhile, then on to Blender's own output."""
-    from blender24 import conversion
+    import mivka_run
 
     name = os.path.basename(path)
-    came = conversion.run(Blender, Mivka, path, conversion.ConsoleToFile(), shown=name, strict=strict)
+    came = mivka_run.run(Blender, Mivka, path, mivka_run.ConsoleToFile(), shown=name, strict=strict)
     if came.failure:
         # A sentence starts with a capital, unless it starts with the file's name.
         told = came.failure if came.failure.startswith(name) else came.failure[:1].upper() + came.failure[1:]
@@ -96,10 +96,10 @@ class ImportMetasequoia(bpy.types.Operator, ImportHelper):
                                    "(on Debian and Ubuntu: install python3-numpy)")
             return {"CANCELLED"}
         Blender, Mivka = _load_mivka()
-        from blender24 import conversion
+        import mivka_run
 
         folders = (("ColorMap", self.color_maps), ("NormalMap", self.normal_maps), ("AlphaMap", self.alpha_maps))
-        conversion.apply_settings(Blender, self.scale, self.strict,
+        mivka_run.apply_settings(Blender, self.scale, self.strict,
                                   [(kind, bpy.path.abspath(folder)) for kind, folder in folders if folder], fresh=True)
         built = False
         for path in self._paths():

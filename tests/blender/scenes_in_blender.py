@@ -11,6 +11,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tools", "mivka_command"))
+sys.path.insert(0, os.path.join(ROOT, "tests"))
 
 import in_blender  # noqa: E402  (puts the module, the bpy host and the tools on the path)
 import bpy  # noqa: E402

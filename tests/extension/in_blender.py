@@ -23,8 +23,8 @@ def loaded_libraries():
 def describe_scene():
     """The scene's description, with the host packages that the add-on put
     on the path when it first imported."""
-    if os.path.join(ROOT, "tools") not in sys.path:
-        sys.path.append(os.path.join(ROOT, "tools"))
+    if os.path.join(ROOT, "tests") not in sys.path:
+        sys.path.append(os.path.join(ROOT, "tests"))
     from scene_snapshot import snapshot_bpy
 
     return snapshot_bpy()

@@ -7,7 +7,7 @@ import sys
 
 from .arguments import parse_arguments
 from .blender import convert_in_blender
-from .conversion import STOPPED_EARLY, STOPPED_LINE, ConversionFailed, convert
+from .in_memory import STOPPED_EARLY, STOPPED_LINE, ConversionFailed, convert
 from .scene import finite, outside_lines, scene_data, summary
 
 

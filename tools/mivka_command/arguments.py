@@ -3,7 +3,7 @@
 import argparse
 import os
 
-from blender24.conversion import TEXTURE_KINDS
+from mivka_run import TEXTURE_KINDS
 
 FORMATS = ("glb", "gltf", "blend", "fbx", "obj")
 _KIND_ALIASES = {"color": "ColorMap", "colour": "ColorMap", "normal": "NormalMap", "bump": "NormalMap",

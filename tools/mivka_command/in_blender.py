@@ -24,8 +24,8 @@ for folder in (os.environ.get("MIVKA_BUILD_DIR", os.path.join(ROOT, "build")), o
 import bpy  # noqa: E402
 
 from mivka_command.batch import FAILED, STOPPED, WHOLE, shown  # noqa: E402
-from mivka_command.conversion import STOPPED_EARLY, STOPPED_LINE, ConversionFailed  # noqa: E402
-from mivka_command.conversion import convert as convert_with_host  # noqa: E402
+from mivka_command.in_memory import STOPPED_EARLY, STOPPED_LINE, ConversionFailed  # noqa: E402
+from mivka_command.in_memory import convert as convert_with_host  # noqa: E402
 from mivka_command.scene import outside_lines  # noqa: E402
 
 
