@@ -17,7 +17,7 @@ rm -rf "$build/addon" "$build"/io_import_mqo_mivka*.zip
 mkdir -p "$target"
 cp addon/io_import_mqo_mivka/__init__.py "$build/$module" "$target/"
 cp "$build/blender_manifest.toml" "$target/"
-cp -r hosts/bpy/Blender hosts/common/blender24 hosts/common/mivka_run "$target/"
+cp -r hosts/bpy/Blender hosts/common/* "$target/"
 find "$target" -name __pycache__ -prune -exec rm -rf {} +
 (cd "$build/addon" && /usr/bin/python3 -m zipfile -c ../io_import_mqo_mivka.zip io_import_mqo_mivka)
 

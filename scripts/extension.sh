@@ -31,7 +31,7 @@ mkdir -p "$out/source/io_import_mqo_mivka/wheels" "$out/addon/io_import_mqo_mivk
 # What every form of the add-on holds: the add-on and the host packages.
 for target in "$out/source/io_import_mqo_mivka" "$out/addon/io_import_mqo_mivka"; do
     cp addon/io_import_mqo_mivka/__init__.py "$target/"
-    cp -r hosts/bpy/Blender hosts/common/blender24 hosts/common/mivka_run "$target/"
+    cp -r hosts/bpy/Blender hosts/common/* "$target/"
     find "$target" -name __pycache__ -prune -exec rm -rf {} +
 done
 

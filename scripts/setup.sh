@@ -5,9 +5,10 @@ set -eu
 
 # libzip's CMake package names its command-line tools too, and fails when
 # they are missing: Debian ships them apart (zipcmp, zipmerge, ziptool).
+# NumPy: the tests describe faces as the polygons Blender holds for them.
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
 libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev
-libzip-dev zipcmp zipmerge ziptool libfast-float-dev $*"
+libzip-dev zipcmp zipmerge ziptool libfast-float-dev python3-numpy $*"
 
 missing=""
 for package in $packages; do

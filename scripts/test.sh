@@ -11,7 +11,7 @@ if [ "${1:-}" = "--quick" ]; then
     scripts/setup.sh
     marks="not slow"
 else
-    scripts/setup.sh valgrind blender python3-numpy
+    scripts/setup.sh valgrind blender
 fi
 scripts/build.sh -DMIVKA_WERROR=ON
 build="${MIVKA_BUILD_DIR:-build}"

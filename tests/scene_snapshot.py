@@ -11,11 +11,38 @@ import os
 
 from blender24.mathutils import turned_direction
 from blender24.names import decode_name
-from blender24.outlines import pieces
+from blender_hold.faces import held_polygons
 
 
 def _face(material, corners):
     return {"material": material, "corners": corners}
+
+
+def _held_faces(mesh, matrix):
+    """The polygons Blender holds for the in-memory mesh's faces."""
+    import numpy
+
+    number = {id(v): i for i, v in enumerate(mesh.verts)}
+    lengths = numpy.array([len(face.v) for face in mesh.faces], dtype=numpy.int32)
+    corners = numpy.array([number[id(v)] for face in mesh.faces for v in face.v], dtype=numpy.int32)
+    positions = numpy.array([c for v in mesh.verts for c in v.co], dtype=numpy.float64)
+    at = [(face, i) for face in mesh.faces for i in range(len(face.v))]
+    face_of, counts, loops = held_polygons(corners, lengths, positions)
+    faces, start = [], 0
+    for polygon, count in zip(face_of.tolist(), counts.tolist()):
+        face = mesh.faces[polygon]
+        material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
+        corners = []
+        for loop in loops[start:start + count].tolist():
+            i = at[loop][1]
+            uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
+            col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
+            own = face.normals[i] if face.normals and any(face.normals[i]) else None
+            normal = turned_direction(own, matrix) if own else None
+            corners.append([list(face.v[i].co * matrix), uv, col, normal])
+        faces.append(_face(material, corners))
+        start += count
+    return faces
 
 
 def snapshot_memory():
@@ -32,25 +59,7 @@ def snapshot_memory():
             continue
         if not mesh.verts and not mesh.edges and id(obj) not in parents:
             continue
-        matrix = obj.matrix
-        faces = []
-        for face in mesh.faces:
-            count = len(face.v)
-            kept = [i for i in range(count) if face.v[i] is not face.v[i - 1]]
-            if count < 3 or len(kept) < 3:
-                continue
-            material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
-            ids = [id(face.v[i]) for i in kept]
-            for piece in pieces(ids, lambda: [tuple(face.v[i].co) for i in kept]):
-                corners = []
-                for i in (kept[k] for k in piece):
-                    vertex = face.v[i]
-                    uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
-                    col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
-                    own = face.normals[i] if face.normals and any(face.normals[i]) else None
-                    normal = turned_direction(own, matrix) if own else None
-                    corners.append([list(vertex.co * matrix), uv, col, normal])
-                faces.append(_face(material, corners))
+        faces = _held_faces(mesh, obj.matrix)
         index = {id(v): i for i, v in enumerate(mesh.verts)}
         edges = sorted(sorted((index[id(e.v1)], index[id(e.v2)])) for e in mesh.edges)
         objects.append({"name": decode_name(obj.name),

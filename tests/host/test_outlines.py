@@ -8,7 +8,7 @@ import pytest
 from conftest import ROOT
 
 sys.path.insert(0, str(ROOT / "hosts" / "common"))
-from blender24.outlines import EAR_CUTTING_LIMIT, pieces  # noqa: E402
+from blender_hold.outlines import EAR_CUTTING_LIMIT, pieces  # noqa: E402
 
 
 def ring(first, count, radius, turn=1):

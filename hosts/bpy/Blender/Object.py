@@ -48,6 +48,16 @@ class Object(objects.Object):
         if kind == "Empty":
             self._make(bpy.data.objects.new(decode_name(name), None))
 
+    def link_into(self, collection):
+        """Into the Blender `collection`, or, for an object waiting for a
+        child, there once it is made."""
+        if self._waiting:
+            self._collection = collection
+            return
+        if self.blender is None:
+            raise RuntimeError("Scene.link: the object has no data yet")
+        collection.objects.link(self.blender)
+
     def _make(self, blender):
         # Blender cuts names (at 63 bytes before 5.0, 255 since): the document's
         # whole name stays beside it.

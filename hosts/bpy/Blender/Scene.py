@@ -31,12 +31,7 @@ class Scene:
         return _Objects(self.scene)
 
     def link(self, obj):
-        if getattr(obj, "_waiting", False):
-            obj._collection = self.scene.collection  # linked there when it is made
-            return
-        if obj.blender is None:
-            raise RuntimeError("Scene.link: the object has no data yet")
-        self.scene.collection.objects.link(obj.blender)
+        obj.link_into(self.scene.collection)
 
 
 def getCurrent():

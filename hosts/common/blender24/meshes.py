@@ -45,13 +45,13 @@ class VertexGroups:
     """Named vertex groups of a mesh linked to an object: each holds vertex
     numbers with a weight from 0 to 1."""
 
-    _owner = None  # the object the mesh is linked to
+    owner = None  # the object the mesh is linked to
 
     def _vertex_total(self):
         return len(self.verts)
 
     def _groups(self):
-        if self._owner is None:
+        if self.owner is None:
             raise RuntimeError("NMesh: mesh must be linked to an object first")
         if "_vertex_groups" not in self.__dict__:
             self._vertex_groups = {}

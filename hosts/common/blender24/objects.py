@@ -38,7 +38,7 @@ class Object:
         if self.type != "Mesh" or not isinstance(data, self.mesh_type):
             raise TypeError("Object.link: a %s object cannot link %r" % (self.type, data))
         self._data = data
-        data._owner = self
+        data.owner = self
 
     def _modifier_made(self, modifier):
         """A host that builds modifiers of its own makes this one's here."""
