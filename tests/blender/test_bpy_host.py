@@ -39,6 +39,14 @@ def scenes_in_blender(*arguments):
     return done
 
 
+def inside(script, *arguments, timeout, **environment):
+    """One of the scripts of inside/ run in Blender with `arguments`."""
+    return subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python",
+                           str(ROOT / "tests" / "blender" / "inside" / script), "--"] + [str(a) for a in arguments],
+                          capture_output=True, timeout=timeout,
+                          env=dict(os.environ, MIVKA_BUILD_DIR=str(BUILD), **environment))
+
+
 @pytest.fixture(scope="module")
 def documents(tmp_path_factory):
     import generate
@@ -161,18 +169,6 @@ def test_an_archive_converts_as_its_document(tmp_path, capfd):
     assert (tmp_path / "lantern.mqoz.glb").read_bytes() == (tmp_path / "lantern.mqo.glb").read_bytes()
 
 
-TWO_TEXTURES = """
-import bpy, sys
-sys.path[:0] = [%r, %r, %r]
-import Blender, Mivka
-bpy.ops.wm.read_factory_settings(use_empty=True)
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(sys.argv[-1])
-print("SIZES", [[n.image.packed_file.size for n in bpy.data.materials[name].node_tree.nodes if n.type == "TEX_IMAGE"]
-                for name in "abc"])
-""" % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
-
-
 def test_textures_of_one_file_name_in_different_folders_of_an_archive_stay_apart(tmp_path):
     png = (ROOT / "samples" / "lantern.png").read_bytes()
     document = HEAD.replace("1.0", "1.1") + ('Material 3 {\n\t"a" tex("a/t.png")\n\t"b" tex("b/t.png")\n'
@@ -181,58 +177,9 @@ def test_textures_of_one_file_name_in_different_folders_of_an_archive_stay_apart
         archive.writestr("two.mqo", document)
         archive.writestr("a/t.png", png)
         archive.writestr("b/t.png", png + b"other")
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr",
-                           TWO_TEXTURES, "--", str(tmp_path / "two.mqoz")], capture_output=True, timeout=300)
+    done = inside("two_textures.py", tmp_path / "two.mqoz", timeout=300)
     assert done.returncode == 0, done.stderr[-3000:]
     assert b"SIZES [[%d], [%d], [%d]]" % (len(png), len(png) + 5, len(png)) in done.stdout
-
-
-ADD_ON = """
-import bpy, json, os, sys
-package, lantern, refused, part, out = sys.argv[sys.argv.index("--") + 1:]
-bpy.ops.wm.read_factory_settings(use_empty=True)
-if bpy.app.version >= (4, 2):  # an extension, in the user's own repository
-    bpy.ops.extensions.package_install_files(filepath=package, repo="user_default", enable_on_install=True)
-else:
-    bpy.ops.preferences.addon_install(filepath=package, target="DEFAULT", overwrite=True)
-    bpy.ops.preferences.addon_enable(module="io_import_mqo_mivka")
-assert bpy.ops.import_scene.mivka_mqo(filepath=lantern, scale=0.5) == {"FINISHED"}
-found = {"objects": [[o.name, o.parent.name if o.parent else None, len(o.data.polygons)]
-                     for o in bpy.context.scene.objects]}
-# Two documents at once, as the file browser or a drop hands them over.
-for obj in list(bpy.data.objects):
-    bpy.data.objects.remove(obj)
-assert bpy.ops.import_scene.mivka_mqo(directory=os.path.dirname(lantern), files=[{"name": "lantern.mqo"}] * 2,
-                                      scale=0.5) == {"FINISHED"}
-found["twice"] = len(bpy.context.scene.objects)
-handlers = bpy.types.FileHandler.__subclasses__() if hasattr(bpy.types, "FileHandler") else []
-found["drop"] = [[h.bl_import_operator, h.bl_file_extensions] for h in handlers
-                 if h.bl_import_operator == "import_scene.mivka_mqo"]
-found["blender"] = list(bpy.app.version)
-# What did not come across whole is told in Blender's own words.
-try:
-    found["refused"] = sorted(bpy.ops.import_scene.mivka_mqo(filepath=refused))
-except RuntimeError as error:  # an operator's error report, in the background
-    found["refused"] = str(error)
-found["part"] = sorted(bpy.ops.import_scene.mivka_mqo(filepath=part))
-# A document that raises is told, and the others chosen with it go on.
-import Mivka
-readmqo = Mivka.readmqo
-def failing(path):
-    if os.fsencode(path).endswith(b"part.mqo"):
-        raise OSError("the document was cut short while it was read")
-    return readmqo(path)
-Mivka.readmqo = failing
-for obj in list(bpy.data.objects):
-    bpy.data.objects.remove(obj)
-try:
-    bpy.ops.import_scene.mivka_mqo(directory=os.path.dirname(part),
-                                   files=[{"name": "part.mqo"}, {"name": "copy.mqo"}])
-except RuntimeError as error:
-    found["raised"] = str(error)
-found["after"] = len(bpy.context.scene.objects)
-json.dump(found, open(out, "w"))
-"""
 
 
 def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
@@ -245,10 +192,8 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     (tmp_path / "refused.mqo").write_text("Metasequoia Document\nFormat Text Ver 2.0\n")
     (tmp_path / "part.mqo").write_text(HEAD + obj("a") + "%%%\n")
     shutil.copy(ROOT / "samples" / "lantern.mqo", tmp_path / "copy.mqo")
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", ADD_ON,
-                           "--", package, str(ROOT / "samples" / "lantern.mqo"), str(tmp_path / "refused.mqo"),
-                           str(tmp_path / "part.mqo"), str(out)],
-                          capture_output=True, timeout=600, env=dict(os.environ, HOME=str(tmp_path)))
+    done = inside("add_on.py", package, ROOT / "samples" / "lantern.mqo", tmp_path / "refused.mqo",
+                  tmp_path / "part.mqo", out, timeout=600, HOME=str(tmp_path))
     assert done.returncode == 0, done.stderr[-3000:]
     found = json.loads(out.read_text())
     assert found["objects"] == [["body", None, 6], ["handle", "body", 1]]
@@ -259,130 +204,6 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     assert "import of part.mqo stopped: OSError: the document was cut short" in found["raised"]
     assert found["after"] == 2
     assert b"part.mqo was read only in part: it stopped at line 16: %%%" in done.stdout + done.stderr
-
-
-HOSTILE = """
-import json, os, sys
-sys.path[:0] = [%r, %r, %r]
-import bpy
-import Blender, Mivka
-from Blender import versions
-folder, out = sys.argv[sys.argv.index("--") + 1:]
-found = {"blender": list(bpy.app.version)}
-
-def fresh():
-    bpy.ops.wm.read_factory_settings(use_empty=True)
-
-# Too many materials for one mesh: no crash, the slots stop at Blender's limit.
-fresh()
-Mivka.readmqo(os.path.join(folder, "many.mqo"))
-mesh = bpy.data.objects["many"].data
-found["slots"] = len(mesh.materials)
-found["last_slot"] = max(p.material_index for p in mesh.polygons)
-
-# The projection Empty of a file that is gone is forgotten.
-fresh()
-Mivka.readmqo(os.path.join(folder, "projected.mqo"))
-fresh()
-Mivka.readmqo(os.path.join(folder, "again.mqo"))
-found["after_new_file"] = sorted(o.name for o in bpy.context.scene.objects)
-
-# A coordinate beyond single precision, scaled.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Scale": 10.0})
-Mivka.readmqo(os.path.join(folder, "huge.mqo"))
-Blender.Registry.SetKey("Mivka", {})
-found["far"] = list(bpy.data.objects["far"].data.vertices[0].co)
-
-# Empty objects: those with children are made when their first child comes.
-fresh()
-Mivka.readmqo(os.path.join(folder, "empty.mqo"))
-found["empty"] = sorted([o.name, o.parent.name if o.parent else None, [round(c, 3) for c in o.matrix_world.translation]]
-                        for o in bpy.context.scene.objects)
-
-# Faces with holes: each cut into polygons that leave its hole open.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(os.path.join(folder, "holes.mqo"))
-found["holes"] = [[round(sum(p.area for p in bpy.data.objects[name].data.polygons), 3),
-                   len(bpy.data.objects[name].data.polygons)] for name in ("wall", "rings")]
-
-# A name longer than Blender keeps.
-fresh()
-Mivka.readmqo(os.path.join(folder, "long.mqo"))
-found["long"] = [(o.name, o["mivka_name"]) for o in bpy.context.scene.objects]
-
-# A relative document path whose texture is reached through "..", and an
-# image of the same file that the user already had.
-fresh()
-mine = bpy.data.images.load(os.path.join(folder, "textures", "wood.png"))
-mine.name = "my wood"
-os.chdir(folder)
-Mivka.readmqo(os.path.join("model", "m.mqo"))
-found["images"] = sorted(i.name for i in bpy.data.images)
-found["textured"] = sorted(n.image.name for m in bpy.data.materials if m.node_tree
-                           for n in m.node_tree.nodes if n.type == "TEX_IMAGE" and n.image)
-# Smooth faces with their crease angle, a hidden object.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(os.path.join(folder, "display.mqo"))
-smooth, hidden = bpy.data.objects["smooth"], bpy.data.objects["hidden"]
-# Blender 4.1 and later keep no angle on the mesh: the glTF test below shows the crease.
-found["smooth"] = [[p.use_smooth for p in smooth.data.polygons]] + (
-    [smooth.data.use_auto_smooth, round(smooth.data.auto_smooth_angle * 180 / 3.141592653589793, 3)]
-    if versions.smooth_angle_is_kept_by_mesh() else [])
-found["hidden"] = [hidden.hide_viewport, hidden.hide_render, smooth.hide_viewport, smooth.hide_render]
-mirrored = bpy.data.objects["mirrored"]
-evaluated = mirrored.evaluated_get(bpy.context.evaluated_depsgraph_get())
-found["mirrored"] = [len(mirrored.data.polygons), len(evaluated.data.polygons)]
-curved, turned = bpy.data.objects["curved"], bpy.data.objects["turned"]
-found["curved"] = [[(m.type, m.levels, m.render_levels) for m in curved.modifiers],
-                   [g.name for g in curved.vertex_groups],
-                   [(v.index, v.groups[0].weight) for v in curved.data.vertices if len(v.groups)]]
-found["turned"] = [[m.type for m in turned.modifiers], turned.modifiers[0].axis, turned.modifiers[0].steps]
-# Newer material attributes: vertex colours over the texture, one side shown.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(os.path.join(folder, "newer.mqo"))
-material = bpy.data.materials["v"]
-mix = [n for n in material.node_tree.nodes if n.type == "MIX_RGB"][0]
-bsdf = [n for n in material.node_tree.nodes if n.type == "BSDF_PRINCIPLED"][0]
-found["newer"] = [material.use_backface_culling, round(bsdf.inputs["IOR"].default_value, 3),
-                  [round(c, 3) for c in material.specular_color], mix.blend_type,
-                  [l.from_node.type for l in mix.inputs[1].links],
-                  [l.from_node.type for l in mix.inputs[2].links],
-                  # A mesh without corner colours multiplies by white, not by a missing (black) layer.
-                  [round(c, 3) for c in bpy.data.objects["o"].data.color_attributes["Col"].data[0].color_srgb]]
-# Materials of one tree but for their colours and numbers: each keeps its
-# own, and nothing else is left among the file's materials.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(os.path.join(folder, "alike.mqo"))
-found["alike"] = []
-for material in bpy.data.materials:
-    nodes = material.node_tree.nodes
-    bsdf = [n for n in nodes if n.type == "BSDF_PRINCIPLED"][0]
-    tint = [n for n in nodes if n.type == "MIX_RGB"]
-    base = tint[0].inputs[1] if tint else bsdf.inputs["Base Color"]
-    glow = bsdf.inputs[versions.principled_input("Emission")]
-    found["alike"].append([material.name, [round(c, 3) for c in base.default_value][:3],
-                           round(bsdf.inputs["Alpha"].default_value, 3),
-                           [round(c * bsdf.inputs["Emission Strength"].default_value, 3) for c in glow.default_value][:3]])
-# Names read in the document's code page: the same bytes are "\u00b1" as
-# UTF-8 and two half-width katakana in code page 932.
-found["code_page"] = []
-for name in ("guessed.mqo", "cp932.mqo"):
-    fresh()
-    Mivka.readmqo(os.path.join(folder, name))
-    found["code_page"].append([o.name for o in bpy.context.scene.objects] + [Blender.Get("codepage")])
-# An archive whose Photoshop member declares 30,000 x 30,000 pixels: Blender
-# would decode it on import.
-fresh()
-Blender.Registry.SetKey("Mivka", {"Extended": True})
-Mivka.readmqo(os.path.join(folder, "bomb.mqoz"))
-found["bomb"] = [[m.name for m in bpy.data.materials], [i.name for i in bpy.data.images]]
-json.dump(found, open(out, "w"))
-""" % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common"))
 
 
 def test_documents_that_broke_blender_convert(tmp_path):
@@ -417,8 +238,7 @@ def test_documents_that_broke_blender_convert(tmp_path):
         archive.writestr("bomb.mqo", HEAD + 'Material 1 {\n\t"b" tex("layers.psd")\n}\n')
         archive.writestr("layers.psd", b"8BPS\0\1" + bytes(6) + struct.pack(">HIIHH", 3, 30000, 30000, 8, 3))
     out = tmp_path / "found.json"
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", HOSTILE,
-                           "--", str(tmp_path), str(out)], capture_output=True, timeout=900)
+    done = inside("hostile.py", tmp_path, out, timeout=900)
     assert done.returncode == 0, done.stderr[-3000:]
     assert b"Mesh many uses 32769 materials; Blender holds 32767" in done.stdout
     found = json.loads(out.read_text())
@@ -540,14 +360,7 @@ def test_a_face_of_millions_of_corners_over_two_vertices_stays_within_memory(tmp
     count = 4000000
     path.write_text(HEAD.replace("1.0", "1.1") + obj("o", (), "\tvertex 2 {\n\t\t0 0 0\n\t\t1 0 0\n\t}\n\tface 1 {\n"
                                                        "\t\t%d V(%s)\n\t}\n" % (count, " 0 1" * (count // 2))))
-    script = ("import sys, resource\nsys.path[:0] = [%r, %r, %r]\nimport Blender, Mivka\n"
-              "before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss\n"
-              "Blender.Registry.SetKey('Mivka', {'Extended': True})\nMivka.readmqo(sys.argv[-1])\n"
-              "import bpy\nprint('GROWTH', (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before) * 1024, "
-              "len(bpy.data.objects['o'].data.polygons))\n"
-              % (str(BUILD), str(ROOT / "hosts" / "bpy"), str(ROOT / "hosts" / "common")))
-    done = subprocess.run(["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", script,
-                           "--", str(path)], capture_output=True, timeout=600)
+    done = inside("growth.py", path, timeout=600)
     assert done.returncode == 0, done.stderr[-2000:]
     growth, polygons = map(int, done.stdout.split(b"GROWTH ")[1].split()[:2])
     assert polygons == 0 and growth < 50 * path.stat().st_size

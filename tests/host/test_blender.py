@@ -1,7 +1,6 @@
 """The in-memory host keeps the Blender 2.4x conventions that the importer relies on."""
 
 import io
-import math
 
 import pytest
 

@@ -4,7 +4,7 @@ import struct
 
 import pytest
 
-from conftest import HEAD, cube_object, single, world_vertices
+from conftest import HEAD, cube_object, single
 
 MATERIALS = 'Material 2 {\n\t"red" col(1 0 0 1)\n\t"blue" col(0 0 1 1)\n}\n'
 

@@ -4,7 +4,6 @@ the document."""
 
 import os
 import re
-import struct
 import tempfile
 
 import pytest

@@ -100,19 +100,6 @@ def test_a_document_cut_short_while_read_ends_with_an_error(left, document, mivk
     assert len(host.Scene.getCurrent().objects) == 2000
 
 
-SEARCH_AS_OTHER_USER = """
-import os, sys
-if os.getuid() == 0:
-    os.setgid(65534)
-    os.setuid(65534)
-sys.path[:0] = [os.path.join(sys.argv[3], name) for name in ("module", "memory", "common")]
-import Blender, Mivka
-Blender.Registry.SetKey("Mivka", {"ColorMap": sys.argv[2]})
-Mivka.readmqo(sys.argv[1])
-print(len(Blender.Scene.getCurrent().objects))
-"""
-
-
 def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
     with tempfile.TemporaryDirectory() as folder:
         folder = Path(folder)
@@ -125,6 +112,7 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
         (lib / "module").mkdir()
         for built in BUILD.glob("Mivka*.so"):
             shutil.copy(built, lib / "module")
+        shutil.copy(ROOT / "tests" / "programs" / "search_as_other_user.py", lib)
         for place in [lib, *lib.rglob("*")]:
             os.chmod(place, 0o755 if place.is_dir() else 0o644)
         private = folder / "private"
@@ -134,7 +122,7 @@ def test_a_texture_in_a_folder_we_may_not_search_is_not_found():
         path = folder / "m.mqo"
         path.write_text(HEAD + 'Material 1 {\n\t"m" tex("private/wood.png")\n}\n' + obj("o"))
         try:
-            done = subprocess.run([sys.executable, "-c", SEARCH_AS_OTHER_USER, str(path), str(private), str(lib)],
+            done = subprocess.run([sys.executable, str(lib / "search_as_other_user.py"), str(path), str(private), str(lib)],
                                   capture_output=True, timeout=60, cwd=folder)
         finally:
             os.chmod(private, 0o700)

@@ -12,22 +12,12 @@ from conftest import BUILD, HEAD, ROOT, SANITIZED
 pytestmark = pytest.mark.slow  # documents of many megabytes, each in a process of its own
 
 MIB = 1 << 20
-SCRIPT = """
-import sys
-sys.path[:0] = [%r, %r, %r]
-import Blender, Mivka
-try:
-    Mivka.readmqo(sys.argv[1])
-except IndexError:
-    pass
-objects = Blender.Object.Get()
-print(len(objects), sum(len(o.getData(0, 1).verts) for o in objects if o.getData(0, 1)), file=sys.stderr)
-""" % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"))
+PROGRAM = str(ROOT / "tests" / "programs" / "convert_in_memory.py")
 
 
 def convert_apart(path):
     """Converts in a child process; returns what it wrote to stderr."""
-    done = subprocess.run([sys.executable, "-c", SCRIPT, str(path)], stdout=subprocess.DEVNULL,
+    done = subprocess.run([sys.executable, PROGRAM, str(path)], stdout=subprocess.DEVNULL,
                           stderr=subprocess.PIPE, timeout=240)
     assert done.returncode == 0, done.stderr
     return done.stderr
@@ -43,8 +33,8 @@ def assert_peak_below(path, bound, command=None):
 
 def peak_of_child(path, command=None):
     """The peak resident memory of the conversion in a child process: by
-    the script above, or by the command given."""
-    command = command or [sys.executable, "-c", SCRIPT, str(path)]
+    convert_in_memory.py, or by the command given."""
+    command = command or [sys.executable, PROGRAM, str(path)]
     pid = os.fork()
     if pid == 0:  # pragma: no cover - the child
         devnull = os.open(os.devnull, os.O_WRONLY)

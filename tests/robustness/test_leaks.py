@@ -9,7 +9,7 @@ import sys
 
 import pytest
 
-from conftest import BUILD, CORPUS, HAS_CORPUS, ROOT, SANITIZED
+from conftest import CORPUS, HAS_CORPUS, ROOT, SANITIZED
 from hostile_documents import PNG, document_text
 
 pytestmark = pytest.mark.slow  # valgrind and two hundred conversions
@@ -58,13 +58,10 @@ def test_valgrind_finds_no_block_lost_by_the_module(tmp_path):
     (tmp_path / "t.png").write_bytes(PNG)
     path = tmp_path / "doc.mqo"
     path.write_bytes(document_text(vertices=30))
-    script = ("import sys; sys.path[:0] = [%r, %r, %r]; import Blender, Mivka\n"
-              "for _ in range(3):\n    Mivka.readmqo(%r); Blender.reset()\n"
-              % (str(BUILD), str(ROOT / "hosts" / "memory"), str(ROOT / "hosts" / "common"), str(path)))
     done = subprocess.run(
         ["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
          "--errors-for-leak-kinds=none", "--error-exitcode=99", "--num-callers=40",
-         sys.executable, "-c", script],
+         sys.executable, str(ROOT / "tests" / "programs" / "convert_in_memory.py"), str(path), "3"],
         capture_output=True, env=dict(os.environ, PYTHONMALLOC="malloc"), timeout=600)
     report = done.stderr.decode("utf-8", "replace")
     # Each loss record: its heading line, then its stack up to an empty line.

@@ -1,11 +1,8 @@
 """The mivka command: exit status, registry options, summary and JSON."""
 
 import json
-import os
-import subprocess
 import sys
 import tempfile
-from pathlib import Path
 
 import pytest
 

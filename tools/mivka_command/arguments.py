@@ -19,7 +19,7 @@ def texture_dir(text):
     return kind, folder
 
 
-def parse_arguments(argv):
+def _parser():
     parser = argparse.ArgumentParser(
         prog="mivka",
         description="Convert a Metasequoia document (.mqo) with the Mivka module into the in-memory "
@@ -54,6 +54,11 @@ def parse_arguments(argv):
     parser.add_argument("--timeout", type=float, default=600.0, metavar="SECONDS",
                         help="for a batch: a document whose conversion takes longer fails, and the batch goes on "
                              "with the next (default 600; 0 waits without limit)")
+    return parser
+
+
+def parse_arguments(argv):
+    parser = _parser()
     arguments = parser.parse_args(argv)
     arguments.batch = len(arguments.files) > 1 or any(os.path.isdir(f) for f in arguments.files)
     if arguments.batch:

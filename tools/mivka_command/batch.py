@@ -188,6 +188,12 @@ def run_batch(arguments):
     for item in work:
         os.makedirs(os.path.dirname(os.path.abspath(item["output"])), exist_ok=True)
 
+    results = _run_workers(start, arguments, work)
+    return _report(work, results, unreadable)
+
+
+def _run_workers(start, arguments, work):
+    """Each document's result, from Blender processes side by side."""
     numbers = {item["document"]: k + 1 for k, item in enumerate(work)}
     jobs = job_count(arguments.jobs, len(work))
     lock = threading.Lock()
@@ -204,7 +210,11 @@ def run_batch(arguments):
             results.update(worker.results)
     for item in work:
         results.setdefault(item["document"], {"status": FAILED, "reason": "Blender ended before converting it"})
+    return results
 
+
+def _report(work, results, unreadable):
+    """The batch's summary; answers the command's exit status."""
     counts = {status: sum(1 for r in results.values() if r["status"] == status) for status in (WHOLE, STOPPED, FAILED)}
     counts[FAILED] += len(unreadable)
     print("%-16s %d" % (WHOLE + ":", counts[WHOLE]))

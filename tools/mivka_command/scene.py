@@ -45,6 +45,64 @@ def outside_lines(document, files):
     return ["Textures from outside the document's folder: %d" % len(paths)] + ["  " + p for p in paths]
 
 
+def _index_of(items):
+    return {id(item): i for i, item in enumerate(items)}
+
+
+def _name(item):
+    return decode_name(item.name)
+
+
+class _Description:
+    """The in-memory host's datablocks, each referring to others by their
+    place in their own list."""
+
+    def __init__(self, made, geometry):
+        self.geometry = geometry
+        self.materials, self.textures = _index_of(made["materials"]), _index_of(made["textures"])
+        self.images, self.meshes, self.objects = (_index_of(made["images"]), _index_of(made["meshes"]),
+                                                  _index_of(made["objects"]))
+
+    def object(self, obj, scene):
+        mesh = obj.getData(0, 1)
+        return {"name": _name(obj), "type": obj.type,
+                "matrix": [[_round(c) for c in row] for row in obj.matrix.rows()],
+                "parent": self.objects.get(id(obj.parent)) if obj.parent is not None else None,
+                "mesh": self.meshes.get(id(mesh)) if mesh is not None else None,
+                "in_scene": obj in scene.objects}
+
+    def mesh(self, mesh):
+        data = {"name": _name(mesh), "materials": [self.materials.get(id(m)) for m in mesh.materials],
+                "has_face_uv": bool(mesh.hasFaceUV()), "has_vertex_colours": bool(mesh.hasVertexColours()),
+                "updates": mesh.updates}
+        if not self.geometry:
+            data["counts"] = [len(mesh.verts), len(mesh.faces), len(mesh.edges)]
+            return data
+        verts = _index_of(mesh.verts)
+        data["vertices"] = [[_round(c) for c in v.co] for v in mesh.verts]
+        data["faces"] = [{"vertices": [verts.get(id(v)) for v in face.v], "material_index": face.materialIndex,
+                          "uv": [[_round(u), _round(v)] for u, v in face.uv],
+                          "colours": [list(c) for c in face.col]} for face in mesh.faces]
+        data["edges"] = [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges]
+        return data
+
+    def material(self, m):
+        return {"name": _name(m), "rgb": [_round(c) for c in m.rgbCol], "alpha": _round(m.alpha),
+                "ref": _round(m.ref), "amb": _round(m.amb), "emit": _round(m.emit), "spec": _round(m.spec),
+                "hardness": m.hard, "spec_shader": m.specShader,
+                "textures": [self.texture_slot(i, t) for i, t in enumerate(m.getTextures()) if t is not None]}
+
+    def texture_slot(self, slot, mtex):
+        return {"slot": slot, "texture": self.textures.get(id(mtex.tex)), "texco": mtex.texco,
+                "mapto": mtex.mapto, "mapping": mtex.mapping,
+                "object": self.objects.get(id(mtex.object)) if mtex.object is not None else None}
+
+    def texture(self, t):
+        return {"name": decode_name(t.name), "type": t.type,
+                "image": self.images.get(id(t.image)) if t.image is not None else None,
+                "image_flags": list(t.imageFlags)}
+
+
 def scene_data(geometry=True):
     """Everything the in-memory host holds, as plain JSON-ready data; without
     `geometry`, each mesh's counts of vertices, faces and edges stand for
@@ -52,63 +110,13 @@ def scene_data(geometry=True):
     import Blender
 
     made = Blender.datablocks()
-
-    def index_of(items):
-        return {id(item): i for i, item in enumerate(items)}
-
-    materials, textures, images = index_of(made["materials"]), index_of(made["textures"]), index_of(made["images"])
-    meshes, objects = index_of(made["meshes"]), index_of(made["objects"])
     scene = Blender.Scene.getCurrent()
-
-    def name(item):
-        return decode_name(item.name)
-
-    def mesh_data(mesh):
-        data = {
-            "name": name(mesh),
-            "materials": [materials.get(id(m)) for m in mesh.materials],
-            "has_face_uv": bool(mesh.hasFaceUV()),
-            "has_vertex_colours": bool(mesh.hasVertexColours()),
-            "updates": mesh.updates,
-        }
-        if not geometry:
-            data["counts"] = [len(mesh.verts), len(mesh.faces), len(mesh.edges)]
-            return data
-        verts = index_of(mesh.verts)
-        data["vertices"] = [[_round(c) for c in v.co] for v in mesh.verts]
-        data["faces"] = [{
-            "vertices": [verts.get(id(v)) for v in face.v],
-            "material_index": face.materialIndex,
-            "uv": [[_round(u), _round(v)] for u, v in face.uv],
-            "colours": [list(c) for c in face.col],
-        } for face in mesh.faces]
-        data["edges"] = [[verts.get(id(e.v1)), verts.get(id(e.v2))] for e in mesh.edges]
-        return data
-
-    def texture_slot(slot, mtex):
-        return {"slot": slot, "texture": textures.get(id(mtex.tex)), "texco": mtex.texco, "mapto": mtex.mapto,
-                "object": objects.get(id(mtex.object)) if mtex.object is not None else None,
-                "mapping": mtex.mapping}
-
+    describe = _Description(made, geometry)
     return {
-        "objects": [{
-            "name": name(obj),
-            "type": obj.type,
-            "matrix": [[_round(c) for c in row] for row in obj.matrix.rows()],
-            "parent": objects.get(id(obj.parent)) if obj.parent is not None else None,
-            "mesh": meshes.get(id(obj.getData(0, 1))) if obj.getData(0, 1) is not None else None,
-            "in_scene": obj in scene.objects,
-        } for obj in made["objects"]],
-        "meshes": [mesh_data(m) for m in made["meshes"]],
-        "materials": [{
-            "name": name(m), "rgb": [_round(c) for c in m.rgbCol], "alpha": _round(m.alpha),
-            "ref": _round(m.ref), "amb": _round(m.amb), "emit": _round(m.emit), "spec": _round(m.spec),
-            "hardness": m.hard, "spec_shader": m.specShader,
-            "textures": [texture_slot(i, t) for i, t in enumerate(m.getTextures()) if t is not None],
-        } for m in made["materials"]],
-        "textures": [{"name": decode_name(t.name), "type": t.type,
-                      "image": images.get(id(t.image)) if t.image is not None else None,
-                      "image_flags": list(t.imageFlags)} for t in made["textures"]],
+        "objects": [describe.object(obj, scene) for obj in made["objects"]],
+        "meshes": [describe.mesh(m) for m in made["meshes"]],
+        "materials": [describe.material(m) for m in made["materials"]],
+        "textures": [describe.texture(t) for t in made["textures"]],
         "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in made["images"]],
     }
 
