@@ -4,6 +4,7 @@
 #include "document/progress_parser.hpp"
 #include "document/values.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -11,7 +12,8 @@ namespace MQO {
 
 namespace {
 
-// Four bytes, a little-endian IEEE single, with no whitespace skipping.
+// Four bytes, a little-endian IEEE single, with no whitespace skipping; a
+// value that is not finite does not match.
 struct binary_float_reader
 {
     typedef float result_t;
@@ -25,7 +27,13 @@ struct binary_float_reader
         unsigned char const* const b = reinterpret_cast<unsigned char const*>(start);
         std::uint32_t const bits = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
                                    std::uint32_t(b[3]) << 24;
-        std::memcpy(&value, &bits, sizeof value);
+        float read = 0.0f;
+        std::memcpy(&read, &bits, sizeof read);
+        // Infinities and NaNs are no positions, as a number written beyond
+        // the range is none in text.
+        if (!std::isfinite(read))
+            return -1;
+        value = read;
         scan.first = start + 4;
         return 4;
     }

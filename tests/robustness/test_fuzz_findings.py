@@ -6,6 +6,7 @@ from pathlib import Path
 import pytest
 
 from hostile_documents import HOST_ERRORS
+from scene_invariants import assert_scene_holds_together
 
 FINDINGS = sorted((Path(__file__).resolve().parent.parent / "data" / "fuzz").glob("*.mqo"))
 
@@ -19,3 +20,4 @@ def test_a_finding_converts_without_crashing(path, extended, mivka, host, capfdb
     except HOST_ERRORS:
         pass
     assert capfdbinary.readouterr().out.startswith(b"Beginning Conversion.")
+    assert_scene_holds_together(host)

@@ -1,5 +1,7 @@
-"""Real documents cut short at every k-th byte, and with single bytes changed,
-convert without crashing: at worst the host raises a Python error."""
+"""Documents cut short and with single bytes changed convert through the
+host without crashing, and leave a scene that holds together: at worst the
+host raises a Python error. (The reader alone is swept far more densely in
+C++.)"""
 
 import random
 
@@ -7,6 +9,7 @@ import pytest
 
 from conftest import CORPUS, needs_corpus
 from hostile_documents import HOST_ERRORS, PNG, document_text
+from scene_invariants import assert_scene_holds_together
 
 pytestmark = pytest.mark.slow  # every prefix and many changed bytes of real documents
 
@@ -23,13 +26,14 @@ def sweep(tmp_path, mivka, host, capfdbinary, progress):
         except HOST_ERRORS:
             pass
         capfdbinary.readouterr()
+        assert_scene_holds_together(host)
 
     (tmp_path / "t.png").write_bytes(PNG)
     return convert
 
 
 @needs_corpus
-@pytest.mark.parametrize("name, step", [("effekseer__block.mqo", 1), ("lsbattle__kuma.mqo", 1009)])
+@pytest.mark.parametrize("name, step", [("lsbattle__kuma.mqo", 1009)])
 def test_every_prefix_of_real_documents(sweep, name, step):
     content = (CORPUS / name).read_bytes()
     for end in range(0, len(content) + 1, step):
@@ -43,7 +47,7 @@ def test_every_prefix_of_a_document_with_every_chunk(sweep):
 
 
 @needs_corpus
-@pytest.mark.parametrize("name", ["webgl-metasequoia__heisi.mqo", "mcheli-port__b-2a.mqo"])
+@pytest.mark.parametrize("name", ["webgl-metasequoia__heisi.mqo"])
 def test_single_bytes_changed_at_many_places(sweep, name):
     content = (CORPUS / name).read_bytes()
     chance = random.Random(name)
