@@ -132,12 +132,43 @@ bool parse_face_line(scanner_t const& scan, FaceLineRule rule, std::int32_t& cou
 FaceLineRule const plain_face_lines{4, false};
 FaceLineRule const extended_face_lines{any_number, true};
 
+namespace {
+
+// One line of the chunk into `line` (its corner count into `count`): by
+// the plain rules, or by the extended rules where they are on or the plain
+// ones cannot read it whole.
+bool read_face_line(Reading const& reading, FaceLine& line, std::int32_t& count)
+{
+    scanner_t const& scan = reading.scan;
+    ExtendedSwitch& extended = reading.extended;
+    bool extended_line = extended.known_on();
+    std::size_t const echoes = echoes_written();
+    return or_again_from_start(
+        scan, [&] { return parse_face_line(scan, extended_line ? extended_face_lines : plain_face_lines, count, line); },
+        // A line the plain rules cannot read whole (more than four
+        // corners, or parts they do not know) is read again by the
+        // extended rules; "}" ends the chunk as usual.
+        [&](iterator_t line_start, bool matched) {
+            bool const more = matched ? foreign_call_at(scan) : *line_start >= '0' && *line_start <= '9';
+            return !extended_line && more && extended.on();
+        },
+        [&] {
+            line = FaceLine();
+            extended_line = true;
+            // What the plain rules echoed of this line is not echoed again.
+            FaceLineRule again = extended_face_lines;
+            again.echo = echoes_written() == echoes;
+            return parse_face_line(scan, again, count, line);
+        });
+}
+
+}  // namespace
+
 bool parse_face_chunk(Reading const& reading)
 {
     using namespace classic;
     scanner_t const& scan = reading.scan;
     DocumentSink& sink = reading.sink;
-    ExtendedSwitch& extended = reading.extended;
     if (!(str_p("face") >> signed_integer_parser() >> ch_p('{')).parse(scan))
         return false;
 
@@ -151,25 +182,7 @@ bool parse_face_chunk(Reading const& reading)
             break;
         FaceLine line;
         std::int32_t count = 0;
-        bool extended_line = extended.known_on();
-        std::size_t const echoes = echoes_written();
-        bool const read = or_again_from_start(
-            scan, [&] { return parse_face_line(scan, extended_line ? extended_face_lines : plain_face_lines, count, line); },
-            // A line the plain rules cannot read whole (more than four
-            // corners, or parts they do not know) is read again by the
-            // extended rules; "}" ends the chunk as usual.
-            [&](iterator_t line_start, bool matched) {
-                bool const more = matched ? foreign_call_at(scan) : *line_start >= '0' && *line_start <= '9';
-                return !extended_line && more && extended.on();
-            },
-            [&] {
-                line = FaceLine();
-                extended_line = true;
-                // What the plain rules echoed of this line is not echoed again.
-                FaceLineRule again = extended_face_lines;
-                again.echo = echoes_written() == echoes;
-                return parse_face_line(scan, again, count, line);
-            });
+        bool const read = read_face_line(reading, line, count);
         if (!read)
             break;
         if (count < 2 || std::size_t(count) > line.vertex_indices.size())

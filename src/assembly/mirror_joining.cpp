@@ -106,32 +106,74 @@ void MirrorJoining::end_object()
 // whose face lies farther from the plane than the edge, and whose two ends
 // lie within the mirror distance of the plane (any distance when the
 // document names none). Ends on the plane are their own projections.
-void MirrorJoining::join_on(std::uint32_t axis, Edges const& edges)
+namespace {
+
+// The half's faces as seen from one mirror plane: how far their corners lie
+// from it, and which face away from it. Only the first `original` vertices
+// are the half's own (the others are projections made on the way).
+struct HalfFromPlane
 {
-    std::size_t const original = positions_.size() / 3;
-    auto const at = [&](std::uint32_t v, std::uint32_t component) { return double(positions_[3 * v + component]); };
-    std::vector<std::size_t> const& starts = edges.starts;
-    // Older documents name no distance: facing open edges are joined at any.
-    double const reach = reach_ >= 0.0 ? reach_ : std::numeric_limits<double>::infinity();
-    auto const distance = [&](std::uint32_t v) { return std::abs(at(v, axis)); };
+    std::vector<float> const& positions;
+    std::vector<std::uint32_t> const& corners;
+    std::vector<std::uint32_t> const& counts;
+    std::vector<std::size_t> const& starts;
+    std::uint32_t axis;
+    std::size_t original;
+    std::vector<double> face_distances = std::vector<double>(counts.size(), -1.0);
+
+    double at(std::uint32_t v, std::uint32_t component) const { return double(positions[3 * v + component]); }
+    double distance(std::uint32_t v) const { return std::abs(at(v, axis)); }
+
     // How far a face's corners lie from the plane, on average: worked out
     // once per face, however many of its edges are open.
-    std::vector<double> face_distances(counts_.size(), -1.0);
-    auto const face_distance = [&](std::uint32_t f) {
+    double face_distance(std::uint32_t f)
+    {
         if (face_distances[f] < 0.0) {
             double sum = 0.0;
-            for (std::uint32_t i = 0; i < counts_[f]; ++i) {
-                std::uint32_t const v = corners_[starts[f] + i];
+            for (std::uint32_t i = 0; i < counts[f]; ++i) {
+                std::uint32_t const v = corners[starts[f] + i];
                 sum += v < original ? at(v, axis) : 0.0;
             }
-            face_distances[f] = std::abs(sum / counts_[f]);
+            face_distances[f] = std::abs(sum / counts[f]);
         }
         return face_distances[f];
-    };
+    }
+
+    // A face parallel to the plane whose front looks away from it (a wall
+    // of the half seen from outside) is open towards the plane along all
+    // its open edges. Its front is the side from which its corners run
+    // clockwise (the host reverses them for its own counter-clockwise
+    // fronts): against the Newell normal.
+    bool faces_away(std::uint32_t f) const
+    {
+        std::uint32_t const along = (axis + 1) % 3, across = (axis + 2) % 3;
+        double normal = 0.0, mean = 0.0, lowest = 0.0, highest = 0.0;
+        std::uint32_t const n = counts[f];
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::uint32_t const a = corners[starts[f] + i], b = corners[starts[f] + (i + 1) % n];
+            if (a >= original || b >= original)
+                return false;
+            normal += (at(a, along) - at(b, along)) * (at(a, across) + at(b, across));
+            mean += at(a, axis) / n;
+            lowest = i == 0 ? at(a, axis) : std::min(lowest, at(a, axis));
+            highest = i == 0 ? at(a, axis) : std::max(highest, at(a, axis));
+        }
+        bool const parallel = highest - lowest <= 1e-9 * std::max(std::abs(mean), 1.0);
+        return parallel && normal * mean < 0.0;
+    }
+};
+
+}  // namespace
+
+void MirrorJoining::join_on(std::uint32_t axis, Edges const& edges)
+{
+    HalfFromPlane half{positions_, corners_, counts_, edges.starts, axis, positions_.size() / 3};
+    // Older documents name no distance: facing open edges are joined at any.
+    double const reach = reach_ >= 0.0 ? reach_ : std::numeric_limits<double>::infinity();
     std::unordered_map<std::uint32_t, std::uint32_t> projections;
     std::uint32_t next_vertex = std::uint32_t(next_.vertex_count());
     auto const projection = [&](std::uint32_t v) {
-        if (at(v, axis) == 0.0)
+        if (half.at(v, axis) == 0.0)
             return v;
         auto const found = projections.find(v);
         if (found != projections.end())
@@ -142,33 +184,12 @@ void MirrorJoining::join_on(std::uint32_t axis, Edges const& edges)
         projections.emplace(v, next_vertex);
         return next_vertex++;
     };
-    // A face parallel to the plane whose front looks away from it (a wall
-    // of the half seen from outside) is open towards the plane along all
-    // its open edges. Its front is the side from which its corners run
-    // clockwise (the host reverses them for its own counter-clockwise
-    // fronts): against the Newell normal.
-    std::uint32_t const along = (axis + 1) % 3, across = (axis + 2) % 3;
-    auto const faces_away = [&](std::uint32_t f) {
-        double normal = 0.0, mean = 0.0, lowest = 0.0, highest = 0.0;
-        std::uint32_t const n = counts_[f];
-        for (std::uint32_t i = 0; i < n; ++i) {
-            std::uint32_t const a = corners_[starts[f] + i], b = corners_[starts[f] + (i + 1) % n];
-            if (a >= original || b >= original)
-                return false;
-            normal += (at(a, along) - at(b, along)) * (at(a, across) + at(b, across));
-            mean += at(a, axis) / n;
-            lowest = i == 0 ? at(a, axis) : std::min(lowest, at(a, axis));
-            highest = i == 0 ? at(a, axis) : std::max(highest, at(a, axis));
-        }
-        bool const parallel = highest - lowest <= 1e-9 * std::max(std::abs(mean), 1.0);
-        return parallel && normal * mean < 0.0;
-    };
     for (std::uint64_t const key : edges.order) {
         Edges::Use const& use = edges.uses.at(key);
-        if (use.faces != 1 || !(distance(use.from) <= reach) || !(distance(use.to) <= reach))
+        if (use.faces != 1 || !(half.distance(use.from) <= reach) || !(half.distance(use.to) <= reach))
             continue;
-        double const edge_distance = (distance(use.from) + distance(use.to)) / 2.0;
-        if (!(face_distance(use.face) > edge_distance) && !(edge_distance > 0.0 && faces_away(use.face)))
+        double const edge_distance = (half.distance(use.from) + half.distance(use.to)) / 2.0;
+        if (!(half.face_distance(use.face) > edge_distance) && !(edge_distance > 0.0 && half.faces_away(use.face)))
             continue;
         std::uint32_t const from_plane = projection(use.from);
         std::uint32_t const to_plane = projection(use.to);

@@ -80,6 +80,29 @@ void report_header_failure()
     console().write(header_failure_line, sizeof header_failure_line - 1);
 }
 
+// A zip archive is no text document: in extended mode, its document member
+// is unpacked into `unpacked`, and `position` and `end` then span it. False
+// where the archive cannot be read (told on the console).
+bool unpack_if_archive(DocumentSource const& source, std::string const& path, ExtendedSwitch& extended,
+                       std::vector<char>& unpacked, iterator_t& position, iterator_t& end)
+{
+    if (!looks_like_archive(position, end) || !extended.on())
+        return true;
+    std::string why;
+    bool const unpacked_whole = unpack_document(position, end, unpacked, why, [](double share) {
+        host::report_progress(share, "Unpacking archive");
+    });
+    raise_if_cut_short(source, path);
+    if (!unpacked_whole) {
+        console() << "Unable to read archive. " << path << ": " << why << '\n';
+        report_header_failure();
+        return false;
+    }
+    position = unpacked.data();
+    end = position + unpacked.size();
+    return true;
+}
+
 }  // namespace
 
 void readmqo(std::string const& path)
@@ -100,23 +123,9 @@ void readmqo(std::string const& path)
 
     // Asked of the registry only where the plain rules would stop.
     ExtendedSwitch extended([] { return host::registry_flag("Extended"); });
-    // A zip archive is no text document: in extended mode, its document
-    // member is read instead, out of memory.
     std::vector<char> unpacked;
-    if (looks_like_archive(position, end) && extended.on()) {
-        std::string why;
-        bool const unpacked_whole = unpack_document(position, end, unpacked, why, [](double share) {
-            host::report_progress(share, "Unpacking archive");
-        });
-        raise_if_cut_short(source, path);
-        if (!unpacked_whole) {
-            out << "Unable to read archive. " << path << ": " << why << '\n';
-            report_header_failure();
-            return;
-        }
-        position = unpacked.data();
-        end = position + unpacked.size();
-    }
+    if (!unpack_if_archive(source, path, extended, unpacked, position, end))
+        return;
 
     iterator_t const document_begin = position;
     scanner_t const scan(position, end);

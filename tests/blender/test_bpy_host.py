@@ -206,37 +206,42 @@ def test_the_add_on_installs_as_users_install_it_and_imports(tmp_path, capfd):
     assert b"part.mqo was read only in part: it stopped at line 16: %%%" in done.stdout + done.stderr
 
 
-def test_documents_that_broke_blender_convert(tmp_path):
-    (tmp_path / "many.mqo").write_text(many_materials(32769))
-    (tmp_path / "projected.mqo").write_text(projected("p"))
-    (tmp_path / "again.mqo").write_text(rotated_again())
-    (tmp_path / "huge.mqo").write_text(huge_coordinate())
-    (tmp_path / "long.mqo").write_text(long_name())
-    (tmp_path / "holes.mqo").write_text(faces_with_holes(100, 256))
+def write_documents_that_broke_blender(folder):
+    """The documents that hostile.py converts, into `folder`."""
+    (folder / "many.mqo").write_text(many_materials(32769))
+    (folder / "projected.mqo").write_text(projected("p"))
+    (folder / "again.mqo").write_text(rotated_again())
+    (folder / "huge.mqo").write_text(huge_coordinate())
+    (folder / "long.mqo").write_text(long_name())
+    (folder / "holes.mqo").write_text(faces_with_holes(100, 256))
     empty = "\tvertex 0 {\n\t}\n\tface 0 {\n\t}\n"
-    (tmp_path / "empty.mqo").write_text(HEAD + obj("a", ("depth 0", "translation 5 0 0"), empty) +
+    (folder / "empty.mqo").write_text(HEAD + obj("a", ("depth 0", "translation 5 0 0"), empty) +
                                         obj("b", ("depth 1", "translation 5 1 0")) + obj("c", ("depth 1",), empty) +
                                         obj("e", ("depth 2",)) + obj("d", ("depth 0",), empty))
     named = HEAD.encode() + obj("\u00b1").encode("utf-8")
-    (tmp_path / "guessed.mqo").write_bytes(named)
-    (tmp_path / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
-    (tmp_path / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
+    (folder / "guessed.mqo").write_bytes(named)
+    (folder / "cp932.mqo").write_bytes(named.replace(b"1.0\n", b"1.1\nCodePage 932\n"))
+    (folder / "newer.mqo").write_text(HEAD + 'Material 1 {\n\t"v" vcol(1) dbls(0) refract(1.5) spc_col(0.5 0.25 1) '
                                         'tex("textures/wood.png")\n}\n'
                                         + obj("o", (), TRIANGLE.replace("V(0 1 2)", "V(0 1 2) M(0)")))
-    (tmp_path / "display.mqo").write_text(display_settings())
-    (tmp_path / "alike.mqo").write_text(HEAD + 'Material 6 {\n\t"a" col(1 0 0 0.5)\n\t"b" col(0 1 0 0.5)\n'
+    (folder / "display.mqo").write_text(display_settings())
+    (folder / "alike.mqo").write_text(HEAD + 'Material 6 {\n\t"a" col(1 0 0 0.5)\n\t"b" col(0 1 0 0.5)\n'
                                         '\t"c" col(0 0 1 0.25)\n\t"d" col(1 1 0 1) emi(0.5)\n'
                                         '\t"e" col(0 1 1 1) emi(0.25)\n\t"f" col(1 0 1 1) vcol(1)\n}\n')
-    (tmp_path / "textures").mkdir()
-    (tmp_path / "textures" / "wood.png").write_bytes(
+    (folder / "textures").mkdir()
+    (folder / "textures" / "wood.png").write_bytes(
         bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de"
                       "0000000c4944415408d763f8cfc000000301010018dd8db00000000049454e44ae426082"))
-    (tmp_path / "model").mkdir()
-    (tmp_path / "model" / "m.mqo").write_text(HEAD + 'Material 1 {\n\t"w" tex("../textures/wood.png")\n}\n'
+    (folder / "model").mkdir()
+    (folder / "model" / "m.mqo").write_text(HEAD + 'Material 1 {\n\t"w" tex("../textures/wood.png")\n}\n'
                                               + obj("o"))
-    with zipfile.ZipFile(tmp_path / "bomb.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
+    with zipfile.ZipFile(folder / "bomb.mqoz", "w", zipfile.ZIP_DEFLATED) as archive:
         archive.writestr("bomb.mqo", HEAD + 'Material 1 {\n\t"b" tex("layers.psd")\n}\n')
         archive.writestr("layers.psd", b"8BPS\0\1" + bytes(6) + struct.pack(">HIIHH", 3, 30000, 30000, 8, 3))
+
+
+def test_documents_that_broke_blender_convert(tmp_path):
+    write_documents_that_broke_blender(tmp_path)
     out = tmp_path / "found.json"
     done = inside("hostile.py", tmp_path, out, timeout=900)
     assert done.returncode == 0, done.stderr[-3000:]
