@@ -365,7 +365,7 @@ def test_a_face_of_millions_of_corners_over_two_vertices_stays_within_memory(tmp
     count = 4000000
     path.write_text(HEAD.replace("1.0", "1.1") + obj("o", (), "\tvertex 2 {\n\t\t0 0 0\n\t\t1 0 0\n\t}\n\tface 1 {\n"
                                                        "\t\t%d V(%s)\n\t}\n" % (count, " 0 1" * (count // 2))))
-    done = inside("growth.py", path, timeout=600)
+    done = inside("memory_growth.py", path, timeout=600)
     assert done.returncode == 0, done.stderr[-2000:]
     growth, polygons = map(int, done.stdout.split(b"GROWTH ")[1].split()[:2])
     assert polygons == 0 and growth < 50 * path.stat().st_size

@@ -57,7 +57,7 @@ bpy.ops.wm.save_userpref()" -- "$addon_zip" >install.log 2>&1 || { cat install.l
 fi
 
 # Blender with the user's preferences, as the user starts it.
-blender -b --python-exit-code 1 --python "$main/tests/extension/in_blender.py" -- scenes.json "$@" \
+blender -b --python-exit-code 1 --python "$main/tests/extension/import_in_blender.py" -- scenes.json "$@" \
     >blender.log 2>&1 || { tail -n 40 blender.log; exit 1; }
 python3 "$main/tests/extension/compare.py" scenes.json "$test_folder/wheels"
 
@@ -71,7 +71,7 @@ if [ "$blender_version" -ge 402 ]; then
         >repository.log 2>&1 &&
         blender -b --online-mode --command extension install --sync --enable io_import_mqo_mivka \
             >>repository.log 2>&1 &&
-        blender -b --python-exit-code 1 --python "$main/tests/extension/in_blender.py" -- \
+        blender -b --python-exit-code 1 --python "$main/tests/extension/import_in_blender.py" -- \
             repository.json "$main/samples/lantern.mqo" >>repository.log 2>&1 ||
         { tail -n 40 repository.log; exit 1; }
     python3 "$main/tests/extension/compare.py" repository.json "$test_folder/wheels"

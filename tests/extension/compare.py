@@ -1,5 +1,5 @@
 """Compares the scenes that a user's Blender built through the installed
-add-on (tests/extension/in_blender.py) with the in-memory host's, run by the
+add-on (tests/extension/import_in_blender.py) with the in-memory host's, run by the
 system's own Python with the module from the wheel made for it:
 
     python3 compare.py SCENES.json WHEEL_FOLDER

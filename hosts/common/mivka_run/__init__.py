@@ -1,5 +1,5 @@
 """One conversion as the mivka command and the Blender add-on run it: the
-user's settings into the registry record "Mivka" (settings), readmqo with
+user's settings into the registry record "Mivka" (user_settings), readmqo with
 the progress bar watched and the console kept (consoles), and what came of
 it (outcome)."""
 
@@ -7,7 +7,7 @@ import os
 
 from .consoles import ConsoleThroughPipe, ConsoleToFile  # noqa: F401
 from .outcome import Outcome, outcome  # noqa: F401
-from .settings import TEXTURE_KINDS, apply_settings  # noqa: F401
+from .user_settings import TEXTURE_KINDS, apply_settings  # noqa: F401
 
 
 def run(Blender, Mivka, path, console, shown=None, strict=False):
