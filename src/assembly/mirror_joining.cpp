@@ -102,10 +102,6 @@ void MirrorJoining::end_object()
     next_.end_object();
 }
 
-// The open edges that face the plane across `axis` (0 X, 1 Y, 2 Z): those
-// whose face lies farther from the plane than the edge, and whose two ends
-// lie within the mirror distance of the plane (any distance when the
-// document names none). Ends on the plane are their own projections.
 namespace {
 
 // The half's faces as seen from one mirror plane: how far their corners lie
@@ -165,6 +161,10 @@ struct HalfFromPlane
 
 }  // namespace
 
+// The open edges that face the plane across `axis` (0 X, 1 Y, 2 Z): those
+// whose face lies farther from the plane than the edge, and whose two ends
+// lie within the mirror distance of the plane (any distance when the
+// document names none). Ends on the plane are their own projections.
 void MirrorJoining::join_on(std::uint32_t axis, Edges const& edges)
 {
     HalfFromPlane half{positions_, corners_, counts_, edges.starts, axis, positions_.size() / 3};

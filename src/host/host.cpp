@@ -3,6 +3,7 @@
 #include "host/fast_call.hpp"
 
 #include <boost/python/extract.hpp>
+#include <boost/python/tuple.hpp>
 
 namespace MQO {
 namespace host {
@@ -81,6 +82,13 @@ bool in_current_scene(HostObject const& object)
     if (found < 0)
         python::throw_error_already_set();
     return found == 1;
+}
+
+HostObject turn_matrix(double x, double y, double z)
+{
+    std::array<double, 3> const a = Frame::per_host_axis(x, y, z);
+    HostObject const euler = blender("Mathutils").attr("Euler")(python::make_tuple(a[0], a[1], a[2]));
+    return euler.attr("toMatrix")().attr("resize4x4")();
 }
 
 void report_progress(double fraction, const char* message)

@@ -40,6 +40,10 @@ bool load_image(std::string_view path, HostObject& image);
 // Whether `object` is one of the objects of the host's current scene.
 bool in_current_scene(HostObject const& object);
 
+// A turn by angles about the document's X, Y and Z axes, as a 4x4 host
+// matrix (Mathutils.Euler about the host's axes).
+HostObject turn_matrix(double x, double y, double z);
+
 // Shows `fraction` with `message` on the host's progress bar
 // (Window.DrawProgressBar). Host errors propagate.
 void report_progress(double fraction, const char* message);

@@ -244,21 +244,13 @@ HostObject* live_projection_empty()
     return &empty;
 }
 
-// "proj_angle" as a 4x4 rotation about the host's axes.
-HostObject projection_turn(double x, double y, double z)
-{
-    std::array<double, 3> const a = Frame::per_host_axis(x, y, z);
-    HostObject const euler = host::blender("Mathutils").attr("Euler")(python::make_tuple(a[0], a[1], a[2]));
-    return euler.attr("toMatrix")().attr("resize4x4")();
-}
-
 }  // namespace
 
 // "proj_angle": rotates the Empty of the latest "proj_type", if any.
 void MaterialBuilder::projection_angle(double x, double y, double z)
 {
     if (HostObject* const empty = live_projection_empty())
-        empty->attr("setMatrix")(projection_turn(x, y, z));
+        empty->attr("setMatrix")(host::turn_matrix(x, y, z));
 }
 
 // In extended reading, the Empty takes the projection's place as well as
@@ -288,7 +280,7 @@ void MaterialBuilder::place_projection()
     auto const a = Frame::axes();
     HostObject const axes = mathutils.attr("Matrix")(row(a[0][0], a[0][1], a[0][2], 0), row(a[1][0], a[1][1], a[1][2], 0),
                                                      row(a[2][0], a[2][1], a[2][2], 0), row(0, 0, 0, 1));
-    HostObject const turned = projection_turn(p.angle[0], p.angle[1], p.angle[2]);
+    HostObject const turned = host::turn_matrix(p.angle[0], p.angle[1], p.angle[2]);
     std::array<double, 3> const at = frame.point(p.position[0], p.position[1], p.position[2]);
     HostObject const moved = mathutils.attr("TranslationMatrix")(mathutils.attr("Vector")(at[0], at[1], at[2]));
     empty->attr("setMatrix")(centre * sized * axes * turned * moved);

@@ -64,9 +64,7 @@ void ObjectBuilder::transform(ObjectAttribute attribute, double c1, double c2, d
                                                          python::make_tuple(0.0, 0.0, s[2]));
         step = rows.attr("resize4x4")();
     } else if (attribute == rotation_attribute) {
-        std::array<double, 3> const a = Frame::per_host_axis(c1, c2, c3);
-        HostObject const euler = mathutils.attr("Euler")(python::make_tuple(a[0], a[1], a[2]));
-        step = euler.attr("toMatrix")().attr("resize4x4")();
+        step = host::turn_matrix(c1, c2, c3);
     } else {
         std::array<double, 3> const t = frame_.point(c1, c2, c3);
         HostObject const offset = mathutils.attr("Vector")(python::make_tuple(t[0], t[1], t[2]));
