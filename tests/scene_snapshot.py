@@ -11,7 +11,7 @@ import os
 
 from blender24.mathutils import turned_direction
 from blender24.names import decode_name
-from blender_hold.faces import held_polygons
+from blender_hold.faces import held_polygons, starts_of
 
 
 def _face(material, corners):
@@ -26,21 +26,20 @@ def _held_faces(mesh, matrix):
     lengths = numpy.array([len(face.v) for face in mesh.faces], dtype=numpy.int32)
     corners = numpy.array([number[id(v)] for face in mesh.faces for v in face.v], dtype=numpy.int32)
     positions = numpy.array([c for v in mesh.verts for c in v.co], dtype=numpy.float64)
-    at = [(face, i) for face in mesh.faces for i in range(len(face.v))]
+    first_corner = starts_of(lengths).tolist()
     face_of, counts, loops = held_polygons(corners, lengths, positions)
     faces, start = [], 0
-    for polygon, count in zip(face_of.tolist(), counts.tolist()):
-        face = mesh.faces[polygon]
+    for face_number, count in zip(face_of.tolist(), counts.tolist()):
+        face = mesh.faces[face_number]
         material = decode_name(mesh.materials[face.materialIndex].name) if mesh.materials else None
-        corners = []
-        for loop in loops[start:start + count].tolist():
-            i = at[loop][1]
+        described = []
+        for i in (loop - first_corner[face_number] for loop in loops[start:start + count].tolist()):
             uv = list(face.uv[i]) if mesh.hasFaceUV() and face.uv else None
             col = list(face.col[i]) if mesh.hasVertexColours() and face.col else None
             own = face.normals[i] if face.normals and any(face.normals[i]) else None
             normal = turned_direction(own, matrix) if own else None
-            corners.append([list(face.v[i].co * matrix), uv, col, normal])
-        faces.append(_face(material, corners))
+            described.append([list(face.v[i].co * matrix), uv, col, normal])
+        faces.append(_face(material, described))
         start += count
     return faces
 

@@ -4,6 +4,7 @@ coordinates, the colours, and the shading."""
 
 from itertools import chain
 
+from blender24.constants import MeshModes
 from blender_hold.faces import MATERIAL_SLOTS, held_polygons, part_repeated_faces, starts_of
 
 from . import versions
@@ -74,7 +75,8 @@ def _geometry(mesh, held, vertices, corners, edges):
 
 
 def _materials(mesh, held, given, material_index):
-    """The mesh's materials (`given`, the 2.4x ones) and each polygon's slot."""
+    """The mesh's materials (`given`, the 2.4x ones) and each polygon's
+    slot; answers the materials the mesh holds."""
     import numpy
 
     materials = given[:MATERIAL_SLOTS]
@@ -88,6 +90,7 @@ def _materials(mesh, held, given, material_index):
         index[(index >= MATERIAL_SLOTS) & (index < len(given))] = MATERIAL_SLOTS - 1
         index[(index < 0) | (index >= len(materials))] = 0
         mesh.polygons.foreach_set("material_index", index.astype(numpy.int32))
+    return materials
 
 
 def _colours(mesh, held, colours, corner_count, tinted):
@@ -133,18 +136,18 @@ def write(source, vertices, lengths, corners, uv, colours, material_index, edges
         mesh.clear_geometry()
     held = _Polygons(corners, lengths, vertices)
     _geometry(mesh, held, vertices, corners, edges)
-    _materials(mesh, held, source.materials, material_index)
+    materials = _materials(mesh, held, source.materials, material_index)
     loop_normals = None
     if len(held):
         if uv is not None:
             layer = mesh.uv_layers.new(name="UVMap")
             layer.data.foreach_set("uv", uv.reshape(-1, 2)[held.loops].ravel())
-        _colours(mesh, held, colours, len(corners), any(m.tints for m in source.materials[:MATERIAL_SLOTS]))
+        _colours(mesh, held, colours, len(corners), any(m.tints for m in materials))
         loop_normals = _shading(mesh, held, smooth, normals)
     # No validate(): it would drop faces that repeat another face's vertices,
     # which documents do hold and which Blender can show.
     mesh.update(calc_edges=True)
-    if source.getMode() & 32:  # auto smooth
+    if source.getMode() & MeshModes.AUTOSMOOTH:
         versions.smooth_by_angle(mesh, source.getMaxSmoothAngle())
     if loop_normals is not None:
         versions.set_corner_normals(mesh, loop_normals)

@@ -89,9 +89,6 @@ class BlenderMaterial:
                 self.make()
         return self._made
 
-    def made(self):
-        return self._made is not None
-
     def make(self):
         import bpy
 

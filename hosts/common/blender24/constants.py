@@ -31,3 +31,5 @@ MapTo = Constants(
 MaterialModes = Constants(TRACEABLE=0x1, SHADOW=0x2, SHADELESS=0x4, WIRE=0x8, VCOL_LIGHT=0x10, ZTRANSP=0x40,
                           VCOL_PAINT=0x80, TWOSIDE=0x40000000)
 DEFAULT_MATERIAL_MODES = MaterialModes.TRACEABLE | MaterialModes.SHADOW | MaterialModes.TWOSIDE
+# Mesh modes: of these, only auto smooth is kept.
+MeshModes = Constants(AUTOSMOOTH=32)

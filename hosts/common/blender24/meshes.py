@@ -1,6 +1,6 @@
 """What both hosts' classic meshes do alike."""
 
-from .constants import Constants
+from .constants import Constants, MeshModes
 
 
 class MeshFlags:
@@ -28,7 +28,7 @@ class MeshFlags:
         return None
 
     def getMode(self):
-        return 32 if self._auto_smooth else 0  # NMesh.Modes.AUTOSMOOTH
+        return MeshModes.AUTOSMOOTH if self._auto_smooth else 0
 
     def setMaxSmoothAngle(self, angle):
         """Degrees, from 0 to 180 (the documents' own range)."""
