@@ -30,6 +30,7 @@ struct CountingSink : MQO::DocumentSink
     void material_attribute(MQO::MaterialTag, MQO::attribute_value const&) override { ++values; }
     void end_material() override {}
     void code_page(std::string_view) override {}
+    void companion(std::string_view) override {}
     void begin_objects() override {}
     void begin_object(std::string_view) override { vertices = faces = 0; }
     void object_attribute(MQO::ObjectAttribute, MQO::attribute_value const&) override { ++values; }
@@ -41,6 +42,8 @@ struct CountingSink : MQO::DocumentSink
     }
     std::size_t vertex_count() override { return vertices; }
     void vertex_weight(std::uint32_t, double) override { ++values; }
+    void object_uid(std::uint32_t) override { ++values; }
+    void vertex_uid(std::uint32_t) override { ++values; }
     void begin_faces() override {}
     void face(MQO::FaceLine const& line, std::size_t) override
     {
@@ -53,6 +56,7 @@ struct CountingSink : MQO::DocumentSink
     std::size_t face_count() override { return faces; }
     void end_object() override {}
     void place(std::size_t, std::ptrdiff_t, bool) override {}
+    void end_objects() override {}
 };
 
 // Reads the whole document with the module's rules; how many values it read.

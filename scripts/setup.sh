@@ -8,7 +8,7 @@ set -eu
 # NumPy: the tests describe faces as the polygons Blender holds for them.
 packages="g++ make cmake ccache python3 python3-dev python3-pytest
 libboost-dev libboost-python-dev libboost-filesystem-dev libgtest-dev
-libzip-dev zipcmp zipmerge ziptool libfast-float-dev python3-numpy $*"
+libzip-dev zipcmp zipmerge ziptool libexpat1-dev libfast-float-dev python3-numpy $*"
 
 missing=""
 for package in $packages; do

@@ -40,6 +40,7 @@ bool read_document(Reading const& reading)
         skip_foreign_chunks(reading);
         reading.sink.begin_objects();
         object_stage(reading);
+        reading.sink.end_objects();
     }
     return true;
 }

@@ -165,6 +165,27 @@ std::string_view code_page_at(scanner_t const& scan)
     return std::string_view(first, std::size_t(end - first));
 }
 
+std::string_view companion_at(scanner_t const& scan)
+{
+    static constexpr std::string_view keyword = "IncludeXml";
+    iterator_t const last = scan.last;
+    iterator_t const p = skip_space(scan.first, last);
+    if (word_end(p, last) - p != std::ptrdiff_t(keyword.size()) || std::string_view(p, keyword.size()) != keyword)
+        return {};
+    iterator_t first = p + keyword.size();
+    while (first != last && (*first == ' ' || *first == '\t'))
+        ++first;
+    if (first == last || *first != '"')
+        return {};
+    ++first;
+    iterator_t end = first;
+    while (end != last && *end != '"' && *end != '\r' && *end != '\n')
+        ++end;
+    if (end == last || *end != '"')
+        return {};
+    return std::string_view(first, std::size_t(end - first));
+}
+
 bool skip_foreign_call(scanner_t const& scan)
 {
     return restore_on_failure(scan, [&] {
@@ -181,13 +202,21 @@ bool skip_foreign_call(scanner_t const& scan)
     });
 }
 
+void hand_over_line(scanner_t const& scan, DocumentSink& sink)
+{
+    std::string_view const page = code_page_at(scan);
+    if (!page.empty())
+        sink.code_page(page);
+    std::string_view const companion = companion_at(scan);
+    if (!companion.empty())
+        sink.companion(companion);
+}
+
 void skip_foreign_chunks(Reading const& reading)
 {
     scanner_t const& scan = reading.scan;
     while (foreign_word_at(scan, {"Material", "Object", "Eof"}) && reading.extended.on()) {
-        std::string_view const page = code_page_at(scan);
-        if (!page.empty())
-            reading.sink.code_page(page);
+        hand_over_line(scan, reading.sink);
         if (!skip_foreign_line(scan, {}))
             break;
     }

@@ -15,6 +15,7 @@
 #define MIVKA_DOCUMENT_FOREIGN_HPP
 
 #include "document/scanner.hpp"
+#include "document/sink.hpp"
 
 #include <initializer_list>
 #include <string_view>
@@ -41,6 +42,15 @@ bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_
 // whitespace ("932", "utf8"): the rest of its line up to the first blank.
 // Empty when no such line stands there. Consumes nothing.
 std::string_view code_page_at(scanner_t const& scan);
+
+// The file that an "IncludeXml" line at the scanner names, after
+// whitespace: the text between its quotes. Empty when no such line stands
+// there or its quote is not closed on the line. Consumes nothing.
+std::string_view companion_at(scanner_t const& scan);
+
+// A "CodePage" or "IncludeXml" line at the scanner goes to the sink.
+// Consumes nothing.
+void hand_over_line(scanner_t const& scan, DocumentSink& sink);
 
 // A word, "(", anything up to the ")" that closes it on the same line
 // (nested parentheses counted). False, back where it started, when the text is no such call.

@@ -15,6 +15,7 @@ public:
 
     void progress(double fraction) override { next_.progress(fraction); }
     void code_page(std::string_view page) override { next_.code_page(page); }
+    void companion(std::string_view file) override { next_.companion(file); }
     void begin_material(std::string_view name) override { next_.begin_material(name); }
     void material_attribute(MaterialTag tag, attribute_value const& value) override
     {
@@ -31,6 +32,8 @@ public:
     void vertex(float x, float y, float z) override { next_.vertex(x, y, z); }
     std::size_t vertex_count() override { return next_.vertex_count(); }
     void vertex_weight(std::uint32_t vertex, double weight) override { next_.vertex_weight(vertex, weight); }
+    void object_uid(std::uint32_t uid) override { next_.object_uid(uid); }
+    void vertex_uid(std::uint32_t uid) override { next_.vertex_uid(uid); }
     void begin_faces() override { next_.begin_faces(); }
     void face(FaceLine const& line, std::size_t corners) override { next_.face(line, corners); }
     void edge(std::uint32_t first, std::uint32_t second) override { next_.edge(first, second); }
@@ -41,6 +44,7 @@ public:
     {
         next_.place(object, parent, degenerate_scale);
     }
+    void end_objects() override { next_.end_objects(); }
 
 protected:
     DocumentSink& next_;

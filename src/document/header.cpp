@@ -77,9 +77,7 @@ bool match_header(Reading const& reading)
         if (minor > 2)
             console() << "Format Text Ver 1." << minor << " is newer than this reader knows: read as 1.2\n";
         for (;;) {
-            std::string_view const page = code_page_at(scan);
-            if (!page.empty())
-                sink.code_page(page);
+            hand_over_line(scan, sink);
             if (!skip_foreign_line(scan, {"Scene", "BackImage", "Material", "Object", "Eof"}))
                 break;
         }

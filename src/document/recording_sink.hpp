@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,8 @@ struct RecordedObject
     std::vector<std::pair<ObjectAttribute, attribute_value> > attributes;
     std::vector<std::array<float, 3> > vertices;  // in the document's axes
     std::vector<std::pair<std::uint32_t, double> > weights;
+    std::int64_t uid = -1;  // none given
+    std::vector<std::uint32_t> vertex_uids;
     std::vector<RecordedFace> faces;
     std::vector<std::pair<std::uint32_t, std::uint32_t> > edges;
     bool some_uv = false;
@@ -51,13 +54,16 @@ class RecordingSink : public DocumentSink
 public:
     std::vector<double> progress_reports;
     std::vector<std::string> code_pages;
+    std::vector<std::string> companions;
     std::vector<RecordedMaterial> materials;
     bool objects_begun = false;
     std::vector<RecordedObject> objects;
     std::vector<RecordedPlacement> placements;
+    bool objects_ended = false;
 
     void progress(double fraction) override { progress_reports.push_back(fraction); }
     void code_page(std::string_view page) override { code_pages.emplace_back(page); }
+    void companion(std::string_view file) override { companions.emplace_back(file); }
 
     void begin_material(std::string_view name) override { materials.push_back(RecordedMaterial{std::string(name), {}}); }
     void material_attribute(MaterialTag tag, attribute_value const& value) override
@@ -82,6 +88,8 @@ public:
     {
         objects.back().weights.emplace_back(vertex, weight);
     }
+    void object_uid(std::uint32_t uid) override { objects.back().uid = uid; }
+    void vertex_uid(std::uint32_t uid) override { objects.back().vertex_uids.push_back(uid); }
     std::size_t vertex_count() override { return objects.back().vertices.size(); }
     void begin_faces() override {}
     void face(FaceLine const& line, std::size_t corners) override { objects.back().faces.push_back({line, corners}); }
@@ -98,6 +106,7 @@ public:
     {
         placements.push_back({object, parent, degenerate_scale});
     }
+    void end_objects() override { objects_ended = true; }
 };
 
 }  // namespace MQO

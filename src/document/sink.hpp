@@ -85,6 +85,9 @@ public:
     // A newer document's "CodePage" line (extended reading only): the
     // encoding of the names and file names that follow ("932", "utf8").
     virtual void code_page(std::string_view page) = 0;
+    // The file that a newer document's "IncludeXml" line names (extended
+    // reading only), as written: the companion holding bones and morphs.
+    virtual void companion(std::string_view file) = 0;
 
     // A material of the Material chunk, by its name; its attributes follow,
     // each as soon as its value is read; then the material is complete.
@@ -110,6 +113,11 @@ public:
     // extended reading is on: its number and weight, as the document gives
     // them (the number is not checked against the vertices).
     virtual void vertex_weight(std::uint32_t vertex, double weight) = 0;
+    // The object's own number (its "uid" line), and its vertices' numbers
+    // in vertex order (the vertexattr chunk's "uid" sub-chunk); extended
+    // reading only. The companion's bones name objects and vertices by them.
+    virtual void object_uid(std::uint32_t uid) = 0;
+    virtual void vertex_uid(std::uint32_t uid) = 0;
     virtual void begin_faces() = 0;
     // A face line of its first `corners` corners (3 or more; more than 4
     // only in extended reading).
@@ -126,6 +134,8 @@ public:
     // becomes a child of (-1 for none), and whether its scale leaves no
     // placement that can be inverted (zero, tiny, huge or not a number).
     virtual void place(std::size_t object, std::ptrdiff_t parent, bool degenerate_scale) = 0;
+    // After the last object was read and placed.
+    virtual void end_objects() = 0;
 };
 
 }  // namespace MQO

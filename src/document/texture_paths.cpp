@@ -152,4 +152,14 @@ std::string document_folder_of(std::string const& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string document_stem_of(std::string const& path)
+{
+    std::string::size_type const slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string::size_type const dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
 }  // namespace MQO

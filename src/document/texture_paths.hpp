@@ -41,6 +41,9 @@ std::optional<std::string> utf8_of(std::string const& text, std::string const& c
 // nothing for a bare file name.
 std::string document_folder_of(std::string const& path);
 
+// The document's file name without its folder and its extension.
+std::string document_stem_of(std::string const& path);
+
 }  // namespace MQO
 
 #endif

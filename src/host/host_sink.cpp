@@ -31,6 +31,7 @@ void HostSink::code_page(std::string_view page)
     host::blender("Set")("codepage", host::bytes(page));
     code_page_set_ = true;
     materials_.textures().set_code_page(std::string(page));
+    rig_.code_page(page);
 }
 
 }  // namespace MQO

@@ -6,7 +6,9 @@
 
 #include "document/sink.hpp"
 #include "host/material_builder.hpp"
+#include "document/texture_paths.hpp"
 #include "host/object_builder.hpp"
+#include "host/rig_builder.hpp"
 
 #include <string>
 
@@ -15,9 +17,13 @@ namespace MQO {
 class HostSink : public DocumentSink
 {
 public:
-    // `document_folder`: where texture files are looked for after the names
-    // as written (the folder of the document being read).
-    explicit HostSink(std::string document_folder) : materials_(std::move(document_folder), frame_), objects_(frame_) {}
+    // `document_path`: the document being read; texture files are looked
+    // for in its folder after the names as written, and its companion
+    // beside it.
+    explicit HostSink(std::string const& document_path)
+        : materials_(document_folder_of(document_path), frame_), objects_(frame_), rig_(document_path)
+    {
+    }
     // Gives up the document's code page, if it named one (keeping any
     // error on its way out).
     ~HostSink() override;
@@ -26,12 +32,17 @@ public:
 
     // The archive that the document came out of: its textures are looked
     // for there first. The bytes must outlive the sink.
-    void set_archive(const char* begin, const char* end) { materials_.textures().set_archive(begin, end); }
+    void set_archive(const char* begin, const char* end)
+    {
+        materials_.textures().set_archive(begin, end);
+        rig_.set_archive(begin, end);
+    }
 
     void progress(double fraction) override;
     // The encoding of the document's names, for the host to read them in
     // (Blender.Set("codepage", ...)) until the conversion ends.
     void code_page(std::string_view page) override;
+    void companion(std::string_view file) override { rig_.companion(file); }
 
     void begin_material(std::string_view name) override { materials_.begin_material(name); }
     void material_attribute(MaterialTag tag, attribute_value const& value) override
@@ -44,15 +55,22 @@ public:
     void begin_object(std::string_view name) override
     {
         objects_.begin_object(name, materials_.materials(), materials_.material_count());
+        rig_.begin_object(name);
     }
     void object_attribute(ObjectAttribute attribute, attribute_value const& value) override
     {
         objects_.object_attribute(attribute, value);
     }
     void begin_vertices() override { objects_.begin_vertices(); }
-    void vertex(float x, float y, float z) override { objects_.vertex(x, y, z); }
+    void vertex(float x, float y, float z) override
+    {
+        objects_.vertex(x, y, z);
+        rig_.vertex(x, y, z);
+    }
     std::size_t vertex_count() override { return objects_.vertex_count(); }
     void vertex_weight(std::uint32_t vertex, double weight) override { objects_.vertex_weight(vertex, weight); }
+    void object_uid(std::uint32_t uid) override { rig_.object_uid(uid); }
+    void vertex_uid(std::uint32_t uid) override { rig_.vertex_uid(uid); }
     void begin_faces() override { objects_.begin_faces(); }
     void face(FaceLine const& line, std::size_t corners) override { objects_.face(line, corners); }
     void edge(std::uint32_t first, std::uint32_t second) override { objects_.edge(first, second); }
@@ -64,12 +82,14 @@ public:
     {
         objects_.place(object, parent, degenerate_scale);
     }
+    void end_objects() override { rig_.end_objects(objects_.objects(), frame_.get()); }
 
 private:
     bool code_page_set_ = false;
     host::RegistryFrame frame_;  // before the builders, which keep a reference
     MaterialBuilder materials_;
     ObjectBuilder objects_;
+    RigBuilder rig_;
 };
 
 }  // namespace MQO

@@ -37,6 +37,8 @@ public:
     std::size_t face_count();
     void end_object();
     void place(std::size_t object, std::ptrdiff_t parent, bool degenerate_scale);
+    // Every object begun so far, in document order.
+    std::vector<HostObject> const& objects() const { return objects_; }
 
 private:
     void transform(ObjectAttribute attribute, double c1, double c2, double c3);

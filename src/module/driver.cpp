@@ -131,7 +131,7 @@ void readmqo(std::string const& path)
     scanner_t const scan(position, end);
     bool read = false;
     {
-        HostSink sink(document_folder_of(path));
+        HostSink sink(path);
         if (!unpacked.empty())
             sink.set_archive(source.begin(), source.end());
         // Connected mirror halves are joined on their way to the host.

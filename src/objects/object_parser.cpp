@@ -85,6 +85,19 @@ bool always_taken(std::int32_t tag)
            tag == rotation_attribute || tag == translation_attribute;
 }
 
+// At an attribute line this reader builds no display from: an object's
+// "uid N" line hands its number to the sink. Consumes nothing.
+void read_object_uid(Reading const& reading)
+{
+    using namespace classic;
+    iterator_t first = reading.scan.first;
+    scanner_t const probe(first, reading.scan.last);
+    if (!str_p("uid").parse(probe))
+        return;
+    if (auto const uid = unsigned_value_parser().parse(probe))
+        reading.sink.object_uid(uid.value());
+}
+
 }  // namespace
 
 void parse_object_attributes(Reading const& reading, std::size_t object, DepthList& depths)
@@ -112,9 +125,12 @@ void parse_object_attributes(Reading const& reading, std::size_t object, DepthLi
     };
     keyword_table const& keywords = ObjectAttributeTable::get().keywords;
     read_keyword_attributes(scan, keywords, 0, 0, apply);
-    while (foreign_word_at(scan, {"vertex", "vertexattr", "BVertex", "face"}) && extended.on() &&
-           skip_foreign_line(scan, {}))
+    while (foreign_word_at(scan, {"vertex", "vertexattr", "BVertex", "face"}) && extended.on()) {
+        read_object_uid(reading);
+        if (!skip_foreign_line(scan, {}))
+            break;
         read_keyword_attributes(scan, keywords, 0, 0, apply);
+    }
     if (DepthEntry* const entry = entry_of(depths, object))
         entry->degenerate_scale = scale.degenerate();
 }

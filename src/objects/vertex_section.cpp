@@ -74,24 +74,32 @@ void optional_sub_chunk(scanner_t const& scan, const char* keyword)
     (!(str_p(keyword) >> ch_p('{') >> *(anychar_p - '}') >> ch_p('}'))).parse(scan);
 }
 
+// "KEYWORD {", anything up to the first "}", "}": the text between the
+// braces is [content, close). When it does not match, the scanner stays
+// where it was.
+bool sub_chunk(scanner_t const& scan, const char* keyword, iterator_t& content, iterator_t& close)
+{
+    using namespace classic;
+    bool const matched = restore_on_failure(scan, [&] {
+        if (!(str_p(keyword) >> ch_p('{')).parse(scan))
+            return false;
+        content = scan.first;
+        return bool((*(anychar_p - '}') >> ch_p('}')).parse(scan));
+    });
+    close = scan.first - 1;
+    return matched;
+}
+
 // "weit {", lines of a vertex number and its weight, "}". The sub-chunk is
 // matched as any other (anything up to the first "}"); when it holds
 // something and extended reading is on, the weights are read out of it, up
 // to the first line that is no number and weight.
 bool weight_sub_chunk(Reading const& reading)
 {
-    using namespace classic;
-    scanner_t const& scan = reading.scan;
     iterator_t content = nullptr;
-    bool const matched = restore_on_failure(scan, [&] {
-        if (!(str_p("weit") >> ch_p('{')).parse(scan))
-            return false;
-        content = scan.first;
-        return bool((*(anychar_p - '}') >> ch_p('}')).parse(scan));
-    });
-    if (!matched)
+    iterator_t close = nullptr;
+    if (!sub_chunk(reading.scan, "weit", content, close))
         return false;
-    iterator_t const close = scan.first - 1;
     if (skip_space(content, close) == close || !reading.extended.on())
         return true;
     scanner_t const weights(content, close);
@@ -104,6 +112,20 @@ bool weight_sub_chunk(Reading const& reading)
             break;
         reading.sink.vertex_weight(vertex.value(), weight.value());
     }
+    return true;
+}
+
+// "uid {", the vertices' own numbers in vertex order, "}" (extended
+// reading): read up to the first text that is no number.
+bool uid_sub_chunk(Reading const& reading)
+{
+    iterator_t content = nullptr;
+    iterator_t close = nullptr;
+    if (!sub_chunk(reading.scan, "uid", content, close))
+        return false;
+    scanner_t const uids(content, close);
+    while (auto const uid = unsigned_value_parser().parse(uids))
+        reading.sink.vertex_uid(uid.value());
     return true;
 }
 
@@ -122,7 +144,7 @@ bool close_after_sub_chunks(Reading const& reading)
         if (!foreign_word_at(scan, {}) || !reading.extended.on())
             return false;
     }
-    while (weight_sub_chunk(reading) || skip_foreign_line(scan, {}))
+    while (weight_sub_chunk(reading) || uid_sub_chunk(reading) || skip_foreign_line(scan, {}))
         continue;
     return classic::ch_p('}').parse(scan);
 }

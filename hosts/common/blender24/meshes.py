@@ -1,5 +1,7 @@
 """What both hosts' classic meshes do alike."""
 
+from array import array
+
 from .constants import Constants, MeshModes
 
 
@@ -96,3 +98,25 @@ class VertexGroups:
 
     def _group_assigned(self, group, numbers, weight, mode):
         """A host that keeps groups of its own assigns there."""
+
+
+class ShapeKeys:
+    """Shape keys of a mesh linked to an object, given whole: the first one
+    put makes the basis, the mesh's own vertices, before it."""
+
+    def putShapeKey(self, name, coordinates):
+        """A shape key `name` with every vertex's position in the mesh's own
+        frame: doubles, x y z after each other, in the machine's byte order."""
+        if self.owner is None:
+            raise RuntimeError("NMesh: mesh must be linked to an object first")
+        if not isinstance(name, (str, bytes)):
+            raise TypeError("NMesh.putShapeKey: expected a name")
+        positions = array("d")
+        positions.frombytes(memoryview(coordinates).cast("B"))
+        if len(positions) != 3 * self._vertex_total():
+            raise ValueError("NMesh.putShapeKey: expected a position for every vertex")
+        self._shape_key_put(name, positions)
+
+    def _shape_key_put(self, name, positions):
+        """The host makes the shape key (and the basis before the first)."""
+        raise NotImplementedError

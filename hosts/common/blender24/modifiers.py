@@ -1,13 +1,14 @@
 """Modifiers of the 2.4x interface, alike in both hosts: an object's list of
 modifiers, each of a type and with settings read and written by index
 (``modifier[Modifier.Settings.AXIS_X] = True``). Known: the mirror, the
-subdivision surface, and the screw that turns a profile around an axis."""
+subdivision surface, the screw that turns a profile around an axis, and the
+armature that moves vertices with bones."""
 
 from .constants import Constants
 
-Types = Constants(SUBSURF=1, MIRROR=5, SCREW=36)
+Types = Constants(SUBSURF=1, MIRROR=5, ARMATURE=8, SCREW=36)
 Settings = Constants(AXIS_X=1, AXIS_Y=2, AXIS_Z=3, LIMIT=4, CLIPPING=5, LEVELS=6, RENDLEVELS=7,
-                     AXIS=8, STEPS=9, RENDER_STEPS=10, ANGLE=11)
+                     AXIS=8, STEPS=9, RENDER_STEPS=10, ANGLE=11, OBJECT=12, VGROUPS=13, ENVELOPES=14)
 
 _DEFAULTS = {
     Types.MIRROR: {Settings.AXIS_X: True, Settings.AXIS_Y: False, Settings.AXIS_Z: False,
@@ -15,6 +16,8 @@ _DEFAULTS = {
     Types.SUBSURF: {Settings.LEVELS: 1, Settings.RENDLEVELS: 2},
     # AXIS: 0 X, 1 Y, 2 Z; ANGLE in degrees.
     Types.SCREW: {Settings.AXIS: 2, Settings.STEPS: 16, Settings.RENDER_STEPS: 16, Settings.ANGLE: 360.0},
+    # OBJECT: the Armature object whose bones move the vertices.
+    Types.ARMATURE: {Settings.OBJECT: None, Settings.VGROUPS: True, Settings.ENVELOPES: True},
 }
 # Each setting's kind of value, and the range of the whole numbers.
 _REALS = (Settings.LIMIT, Settings.ANGLE)
@@ -23,6 +26,10 @@ _WHOLE = {Settings.LEVELS: (0, 6), Settings.RENDLEVELS: (0, 6), Settings.AXIS: (
 
 
 def _value(setting, value):
+    if setting == Settings.OBJECT:
+        if value is not None and getattr(value, "type", None) != "Armature":
+            raise TypeError("Modifier: expected an Armature object")
+        return value
     if setting in _REALS:
         return float(value)
     if setting in _WHOLE:

@@ -9,6 +9,7 @@ TYPES = ("Armature", "Camera", "Curve", "Lamp", "Lattice", "Mball", "Mesh", "Sur
 
 class Object:
     mesh_type = None  # the host's mesh class, which a Mesh object links
+    armature_type = None  # the host's armature class, which an Armature object links
 
     def __init__(self, kind, name):
         self.type = kind
@@ -35,7 +36,8 @@ class Object:
         return self._matrix.inverted()
 
     def link(self, data):
-        if self.type != "Mesh" or not isinstance(data, self.mesh_type):
+        kind = {"Mesh": self.mesh_type, "Armature": self.armature_type}.get(self.type)
+        if kind is None or not isinstance(data, kind):
             raise TypeError("Object.link: a %s object cannot link %r" % (self.type, data))
         self._data = data
         data.owner = self

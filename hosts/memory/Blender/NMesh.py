@@ -1,7 +1,9 @@
 """Meshes of the classic interface: vertices, faces, edges and materials as Python lists."""
 
 from blender24.mathutils import turned_direction
-from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
+from array import array
+
+from blender24.meshes import AssignModes, MeshFlags, ShapeKeys, VertexGroups  # noqa: F401
 
 from . import Mathutils
 from ._store import get_named, store
@@ -99,7 +101,7 @@ class Edge:
         return "[NMEdge]"
 
 
-class NMesh(MeshFlags, VertexGroups):
+class NMesh(MeshFlags, VertexGroups, ShapeKeys):
     def __init__(self, name):
         self.name = name
         self.verts = []
@@ -107,6 +109,7 @@ class NMesh(MeshFlags, VertexGroups):
         self.edges = []
         self.materials = []
         self.updates = 0
+        self.shape_keys = []  # (name, positions: x y z per vertex), the basis first
 
     def getMaterials(self, what=0):
         return list(self.materials)
@@ -127,6 +130,11 @@ class NMesh(MeshFlags, VertexGroups):
         self.edges.append(edge)
         return edge
 
+
+    def _shape_key_put(self, name, positions):
+        if not self.shape_keys:
+            self.shape_keys.append(("Basis", array("d", (c for v in self.verts for c in v.co))))
+        self.shape_keys.append((name, positions))
 
     def update(self, recalc_normals=0, store_edges=0, vertex_shade=0):
         """Writes the mesh back; the in-memory scene only counts the writes."""

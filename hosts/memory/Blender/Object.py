@@ -2,12 +2,13 @@
 
 from blender24 import objects
 
-from . import NMesh
+from . import Armature, NMesh
 from ._store import get_named, store
 
 
 class Object(objects.Object):
     mesh_type = NMesh.NMesh
+    armature_type = Armature.Armature
 
     def makeParent(self, children, noninverse=0, fast=0):
         """Makes every object of the list a child of this one; world positions stay."""

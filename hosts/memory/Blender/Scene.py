@@ -19,6 +19,14 @@ class Scene:
         self.objects.append(obj)
         self._linked.add(id(obj))
 
+    def unlink(self, obj):
+        """Takes the object out of the scene; whether it was in it."""
+        if id(obj) not in self._linked:
+            return False
+        self.objects.remove(obj)
+        self._linked.discard(id(obj))
+        return True
+
     def __repr__(self):
         return "[Scene %r]" % (self.name,)
 

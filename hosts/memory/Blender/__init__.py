@@ -10,11 +10,11 @@ blender24 (hosts/common) on sys.path.
 
 from blender24.settings import Get, Set  # noqa: F401
 
-from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
+from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier, Armature
 from ._store import store as _store
 
 __all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene", "Modifier",
-           "Get", "Set", "reset", "datablocks"]
+           "Armature", "Get", "Set", "reset", "datablocks"]
 
 
 def reset(registry=False):
@@ -26,7 +26,7 @@ def reset(registry=False):
 
 def datablocks():
     """Everything made so far, in the order it was made: a dictionary of the
-    lists "materials", "textures", "images", "meshes", "objects" and
-    "scenes" (copies; the datablocks themselves are the host's)."""
-    return {kind: list(getattr(_store, kind)) for kind in ("materials", "textures", "images", "meshes", "objects",
-                                                              "scenes")}
+    lists "materials", "textures", "images", "meshes", "armatures", "objects"
+    and "scenes" (copies; the datablocks themselves are the host's)."""
+    return {kind: list(getattr(_store, kind)) for kind in ("materials", "textures", "images", "meshes", "armatures",
+                                                              "objects", "scenes")}

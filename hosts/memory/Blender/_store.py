@@ -8,6 +8,7 @@ class Store:
     def clear(self):
         self.objects = []
         self.meshes = []
+        self.armatures = []
         self.materials = []
         self.textures = []
         self.images = []

@@ -1,0 +1,157 @@
+// Reading the companion, keeping what the objects carry for it, and the
+// morphs as shape keys.
+#include "host/rig_builder.hpp"
+
+#include "document/companion_file.hpp"
+#include "document/console.hpp"
+#include "document/texture_paths.hpp"
+#include "host/fast_call.hpp"
+
+#include <boost/python/extract.hpp>
+#include <boost/python/tuple.hpp>
+
+#include <array>
+#include <ostream>
+#include <unordered_map>
+
+namespace MQO {
+
+namespace python = boost::python;
+
+namespace {
+
+// An object's name as the companion writes names: in UTF-8.
+std::string utf8_name(std::string_view name, std::string const& code_page)
+{
+    std::optional<std::string> converted = utf8_of(std::string(name), code_page);
+    return converted ? *converted : std::string(name);
+}
+
+}  // namespace
+
+void RigBuilder::companion(std::string_view file)
+{
+    // A document names one companion; a second line names no other.
+    if (active_)
+        return;
+    CompanionSearch search;
+    search.document_path = document_path_;
+    search.text = double_bytes_of(code_page_);
+    search.archive_begin = archive_begin_;
+    search.archive_end = archive_end_;
+    std::string where;
+    std::string why;
+    std::ostream& out = console();
+    switch (load_companion(search, file, companion_, where, why)) {
+    case CompanionOutcome::missing:
+        out << "Companion file not found. " << Shown{where} << '\n' << std::flush;
+        return;
+    case CompanionOutcome::unreadable:
+        out << "Unable to read companion file. " << Shown{where} << ": " << why << '\n' << std::flush;
+        return;
+    case CompanionOutcome::read:
+        break;
+    }
+    out << "Companion file read. " << Shown{where} << ": " << companion_.bones.size() << " bones, "
+        << companion_.morphs.size() << " morphs" << '\n'
+        << std::flush;
+    active_ = !companion_.bones.empty() || !companion_.morphs.empty();
+    for (MorphList const& list : companion_.morphs)
+        for (std::string const& target : list.targets)
+            target_names_.insert(target);
+}
+
+void RigBuilder::begin_object(std::string_view name)
+{
+    if (!active_)
+        return;
+    records_.emplace_back();
+    ObjectRecord& record = records_.back();
+    record.name = utf8_name(name, code_page_);
+    record.target = target_names_.count(record.name) != 0;
+}
+
+void RigBuilder::object_uid(std::uint32_t uid)
+{
+    if (active_ && !records_.empty())
+        records_.back().uid = uid;
+}
+
+void RigBuilder::vertex_uid(std::uint32_t uid)
+{
+    if (active_ && !records_.empty() && !companion_.bones.empty())
+        records_.back().vertex_uids.push_back(uid);
+}
+
+void RigBuilder::vertex(float x, float y, float z)
+{
+    if (!active_ || records_.empty())
+        return;
+    ObjectRecord& record = records_.back();
+    ++record.vertices;
+    if (record.target)
+        record.kept.insert(record.kept.end(), {x, y, z});
+}
+
+void RigBuilder::end_objects(std::vector<HostObject> const& objects, Frame const& frame)
+{
+    // Objects begun before the companion was read are not known to it.
+    if (!active_ || records_.size() != objects.size())
+        return;
+    build_morphs(objects, frame);
+    build_bones(objects, frame);
+    records_.clear();
+    companion_ = Companion();
+}
+
+// Each target of the right size becomes a shape key of its base, with the
+// target's vertices where the document puts them, in the base's own frame;
+// the target object then leaves the scene.
+void RigBuilder::build_morphs(std::vector<HostObject> const& objects, Frame const& frame)
+{
+    std::unordered_map<std::string, std::size_t> by_name;
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        by_name.emplace(records_[i].name, i);
+    HostObject const scene = host::blender("Scene").attr("getCurrent")();
+    std::vector<bool> used(records_.size(), false);
+    std::ostream& out = console();
+    for (MorphList const& list : companion_.morphs) {
+        auto const base = by_name.find(list.base);
+        if (base == by_name.end())
+            continue;
+        std::size_t const b = base->second;
+        HostObject const mesh = objects[b].attr("getData")(0, 1);
+        HostObject const inverse = objects[b].attr("getInverseMatrix")();
+        std::array<std::array<double, 4>, 4> m{};
+        for (std::size_t r = 0; r < 4; ++r)
+            for (std::size_t c = 0; c < 4; ++c)
+                m[r][c] = python::extract<double>(inverse[r][c]);
+        for (std::string const& name : list.targets) {
+            auto const target = by_name.find(name);
+            if (target == by_name.end() || target->second == b || used[target->second])
+                continue;
+            ObjectRecord const& record = records_[target->second];
+            if (record.vertices != records_[b].vertices) {
+                out << "Morph target [" << Shown{name} << "] has " << record.vertices << " vertices, its base ["
+                    << Shown{list.base} << "] " << records_[b].vertices << ": kept as an object of its own\n"
+                    << std::flush;
+                continue;
+            }
+            std::vector<double> coordinates;
+            coordinates.reserve(record.kept.size());
+            for (std::size_t v = 0; v + 2 < record.kept.size(); v += 3) {
+                std::array<double, 3> const p = frame.point(record.kept[v], record.kept[v + 1], record.kept[v + 2]);
+                for (std::size_t c = 0; c < 3; ++c)
+                    coordinates.push_back(p[0] * m[0][c] + p[1] * m[1][c] + p[2] * m[2][c] + m[3][c]);
+            }
+            HostObject const buffer = host::take(PyBytes_FromStringAndSize(
+                reinterpret_cast<const char*>(coordinates.data()), Py_ssize_t(coordinates.size() * sizeof(double))));
+            HostObject const key_name = host::take(PyUnicode_DecodeUTF8(name.data(), Py_ssize_t(name.size()), "replace"));
+            mesh.attr("putShapeKey")(key_name, buffer);
+            used[target->second] = true;
+            scene.attr("unlink")(objects[target->second]);
+        }
+    }
+}
+
+}  // namespace MQO
