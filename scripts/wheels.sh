@@ -21,8 +21,8 @@ build="$(mkdir -p "${MIVKA_BUILD_DIR:-build}" && cd "${MIVKA_BUILD_DIR:-build}" 
 scripts/setup.sh python3-pyelftools
 
 # What is taken from Debian, and from which release: the Boost of Debian 13
-# (its Boost.Python knows the Pythons up to 3.14), the libzip and zlib of the
-# build system itself, each Python's development files from the release that
+# (its Boost.Python knows the Pythons up to 3.14), the libzip, expat and zlib
+# of the build system itself, each Python's development files from the release that
 # ships it, and the header-only fast_float (GCC 10 converts no reals with
 # from_chars).
 boost_source=boost1.83
@@ -61,6 +61,7 @@ fetch() {  # fetch SUITE source|binary NAME
 base_systems bullseye bookworm trixie sid
 fetch trixie source "$boost_source"
 fetch bullseye source libzip
+fetch bullseye source expat
 fetch bookworm binary libfast-float-dev
 for python in $pythons; do
     case "$python" in

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs inside the Debian 11 build system of scripts/wheels.sh: builds
-# Boost (Boost.Python for each Python named, Boost.Filesystem) and libzip
-# as static, position-independent libraries from the Debian sources in
+# Boost (Boost.Python for each Python named, Boost.Filesystem), libzip and
+# expat as static, position-independent libraries from the Debian sources in
 # /mivka/downloads once, then the module for each Python, carrying its C++
 # runtime, into /mivka/out/PYTHON/.
 #
@@ -47,6 +47,22 @@ if [ ! -f "$prefix/lib/libzip.a" ]; then
         { tail -n 40 /mivka/work/libzip.log; exit 1; }
 fi
 
+# expat, the library alone (no tools, tests or documentation).
+if [ ! -f "$prefix/lib/libexpat.a" ]; then
+    rm -rf /mivka/work/expat
+    mkdir -p /mivka/work/expat
+    (cd /mivka/work/expat && dpkg-source -x "$downloads"/expat_*.dsc source >/dev/null 2>&1)
+    expat_source=/mivka/work/expat/source
+    [ -f "$expat_source/CMakeLists.txt" ] || expat_source=/mivka/work/expat/source/expat
+    cmake -S "$expat_source" -B /mivka/work/expat/build -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DEXPAT_SHARED_LIBS=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
+        -DCMAKE_C_FLAGS="-fvisibility=hidden" -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
+        -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF >/mivka/work/expat.log 2>&1 &&
+        cmake --build /mivka/work/expat/build -j2 >>/mivka/work/expat.log 2>&1 &&
+        cmake --install /mivka/work/expat/build >>/mivka/work/expat.log 2>&1 ||
+        { tail -n 40 /mivka/work/expat.log; exit 1; }
+fi
+
 # Boost from Debian's source package (its patches applied; the source has
 # no generated parser for its build engine, which bison makes): the libraries
 # are built once for all the Pythons named so far.
@@ -83,6 +99,7 @@ for python in "$@"; do
         -DMIVKA_SELF_CONTAINED=ON -DCMAKE_PREFIX_PATH="$prefix" -DBoost_USE_STATIC_LIBS=ON \
         -DPython3_INCLUDE_DIR="$prefix/include/python$python" -DCMAKE_CXX_FLAGS="-isystem $prefix/fast-float" \
         -DZLIB_LIBRARY=/usr/lib/x86_64-linux-gnu/libz.a \
+        -DEXPAT_INCLUDE_DIR="$prefix/include" -DEXPAT_LIBRARY="$prefix/lib/libexpat.a" \
         >"$out.log" 2>&1 &&
         cmake --build "$out" -j2 --target Mivka >>"$out.log" 2>&1 ||
         { tail -n 60 "$out.log"; exit 1; }

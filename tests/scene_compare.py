@@ -68,4 +68,33 @@ def assert_same_scene(blender, memory, label):
                 if mnormal is not None:
                     assert bnormal and max(abs(x - y) for x, y in zip(bnormal, mnormal)) < 1e-3, \
                         (label, bnormal, mnormal)
+        _assert_same_rig(b, m, tolerance, label)
     assert [os.path.basename(t) for t in blender["textures"]] == [os.path.basename(t) for t in memory["textures"]]
+    _assert_same_bones(blender.get("armatures", []), memory.get("armatures", []), tolerance, label)
+
+
+def _close(a, b, tolerance):
+    return max(abs(x - y) for x, y in zip(a, b)) <= tolerance
+
+
+def _assert_same_rig(b, m, tolerance, label):
+    """The vertex groups with their weights, and the shape keys' positions."""
+    b_groups, m_groups = b.get("groups", []), m.get("groups", [])
+    assert len(b_groups) == len(m_groups), (label, m["name"])
+    for vertex, (bv, mv) in enumerate(zip(b_groups, m_groups)):
+        assert [n for n, _ in bv] == [n for n, _ in mv], (label, m["name"], vertex, bv, mv)
+        assert all(abs(x - y) < 1e-5 for (_, x), (_, y) in zip(bv, mv)), (label, m["name"], vertex, bv, mv)
+    b_keys, m_keys = b.get("shape_keys", []), m.get("shape_keys", [])
+    assert [k[0] for k in b_keys] == [k[0] for k in m_keys], (label, m["name"])
+    for (_, b_points), (_, m_points) in zip(b_keys, m_keys):
+        assert len(b_points) == len(m_points) and all(_close(p, q, tolerance) for p, q in zip(b_points, m_points)), \
+            (label, m["name"])
+
+
+def _assert_same_bones(blender, memory, tolerance, label):
+    assert [a["name"] for a in blender] == [a["name"] for a in memory], label
+    for b, m in zip(blender, memory):
+        assert [(n, parent, hidden) for n, _, _, parent, hidden in b["bones"]] == \
+            [(n, parent, hidden) for n, _, _, parent, hidden in m["bones"]], label
+        for (_, bh, bt, _, _), (_, mh, mt, _, _) in zip(b["bones"], m["bones"]):
+            assert _close(bh, mh, tolerance) and _close(bt, mt, tolerance), (label, bh, mh, bt, mt)

@@ -5,10 +5,14 @@ world axes where the document gives the corner one) in order, and the
 edges as pairs of vertex numbers (Blender's include those of the faces). A
 corner that repeats the one before it is left out (a quad with a doubled
 corner is a triangle), and so is a face left with fewer than three corners;
-one still repeating a vertex stands as the polygons Blender holds for it."""
+one still repeating a vertex stands as the polygons Blender holds for it.
+A rigged scene adds its armatures' bones (head and tail in world axes),
+each vertex's groups and weights, and each shape key's positions in world
+axes."""
 
 import os
 
+from blender24.armatures import Options
 from blender24.mathutils import turned_direction
 from blender24.names import decode_name
 from blender_hold.faces import held_polygons, starts_of
@@ -44,6 +48,34 @@ def _held_faces(mesh, matrix):
     return faces
 
 
+def _weights(per_vertex):
+    return [sorted([name, round(weight, 5)] for name, weight in groups) for groups in per_vertex]
+
+
+def _rig_memory(obj, mesh, described):
+    from blender24.mathutils import Vector
+
+    if mesh.getVertGroupNames():
+        per_vertex = [[] for _ in mesh.verts]
+        for group in mesh.getVertGroupNames():
+            for number, weight in mesh.getVertsFromGroup(group, 1):
+                per_vertex[number].append((decode_name(group), weight))
+        described["groups"] = _weights(per_vertex)
+    if mesh.shape_keys:
+        described["shape_keys"] = [
+            [decode_name(name), [list(Vector(*positions[i:i + 3]) * obj.matrix) for i in range(0, len(positions), 3)]]
+            for name, positions in mesh.shape_keys]
+
+
+def _bones_memory(obj):
+    bones = obj.getData(0, 1).bones.values()
+    return {"name": decode_name(obj.name),
+            "bones": sorted([decode_name(b.name), list(b.head * obj.matrix), list(b.tail * obj.matrix),
+                             decode_name(b.parent.name) if b.parent is not None else None,
+                             Options.HIDDEN_EDIT in b.options]
+                            for b in bones)}
+
+
 def snapshot_memory():
     """The in-memory host's scene, without the mesh objects that Blender
     does not make: those with nothing in their mesh and no children."""
@@ -52,6 +84,7 @@ def snapshot_memory():
     objects = []
     in_scene = Blender.Scene.getCurrent().objects
     parents = {id(obj.parent) for obj in in_scene if obj.parent is not None}
+    armatures = [_bones_memory(obj) for obj in in_scene if obj.type == "Armature"]
     for obj in in_scene:
         mesh = obj.getData(0, 1)
         if obj.type != "Mesh" or mesh is None:
@@ -64,9 +97,27 @@ def snapshot_memory():
         objects.append({"name": decode_name(obj.name),
                         "parent": decode_name(obj.parent.name) if obj.parent else None,
                         "faces": faces, "edges": edges})
+        _rig_memory(obj, mesh, objects[-1])
     textures = sorted(os.fsdecode(t.tex.image.filename) for m in Blender.Material.Get()
                       for t in m.getTextures() if t is not None and t.tex.image is not None)
-    return {"objects": objects, "textures": textures}
+    return {"objects": objects, "textures": textures, "armatures": armatures}
+
+
+def _rig_bpy(obj, described):
+    mesh = obj.data
+    if obj.vertex_groups:
+        names = {g.index: g.name for g in obj.vertex_groups}
+        described["groups"] = _weights([[(names[g.group], g.weight) for g in v.groups] for v in mesh.vertices])
+    if mesh.shape_keys:
+        described["shape_keys"] = [[key.name, [list(obj.matrix_world @ d.co) for d in key.data]]
+                                   for key in mesh.shape_keys.key_blocks]
+
+
+def _bones_bpy(obj):
+    matrix = obj.matrix_world
+    return {"name": obj.name,
+            "bones": sorted([b.name, list(matrix @ b.head_local), list(matrix @ b.tail_local),
+                             b.parent.name if b.parent else None, b.hide] for b in obj.data.bones)}
 
 
 def snapshot_bpy():
@@ -76,6 +127,7 @@ def snapshot_bpy():
     from Blender import versions
 
     objects = []
+    armatures = [_bones_bpy(obj) for obj in bpy.context.scene.objects if obj.type == "ARMATURE"]
     for obj in bpy.context.scene.objects:
         if obj.type != "MESH":
             continue
@@ -101,6 +153,7 @@ def snapshot_bpy():
         edges = sorted(sorted(e.vertices) for e in mesh.edges)
         objects.append({"name": obj.name, "parent": obj.parent.name if obj.parent else None,
                         "faces": faces, "edges": edges})
+        _rig_bpy(obj, objects[-1])
     textures = sorted(bpy.path.abspath(node.image.filepath) for m in bpy.data.materials if m.node_tree
                       for node in m.node_tree.nodes if node.type == "TEX_IMAGE" and node.image)
-    return {"objects": objects, "textures": textures}
+    return {"objects": objects, "textures": textures, "armatures": armatures}

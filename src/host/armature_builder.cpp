@@ -262,15 +262,23 @@ std::size_t RigBuilder::skin(std::vector<HostObject> const& objects, HostObject 
     HostObject const settings = modifier.attr("Settings");
     HostObject const kind = modifier.attr("Types").attr("ARMATURE");
     std::size_t count = 0;
+    python::list roots;
     for (std::size_t o = 0; o < records_.size(); ++o) {
         if (!skinned[o])
             continue;
         ++count;
+        // A skinned object of the document's top level goes under the
+        // armature (which stands at the origin: nothing moves), as
+        // exporters of skins expect; one with a parent keeps it.
+        if (HostObject(objects[o].attr("parent")).is_none())
+            roots.append(objects[o]);
         HostObject const deform = objects[o].attr("modifiers").attr("append")(kind);
         python::api::setitem(deform, HostObject(settings.attr("OBJECT")), armature);
         python::api::setitem(deform, HostObject(settings.attr("VGROUPS")), true);
         python::api::setitem(deform, HostObject(settings.attr("ENVELOPES")), false);
     }
+    if (python::len(roots) > 0)
+        armature.attr("makeParent")(roots);
     if (missed > 0)
         console() << missed << " weights name no object or vertex of the document" << '\n' << std::flush;
     return count;

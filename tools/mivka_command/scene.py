@@ -5,6 +5,7 @@ folder."""
 import math
 import os
 
+from blender24.armatures import Options
 from blender24.names import decode_name
 
 
@@ -62,6 +63,7 @@ class _Description:
         self.materials, self.textures = _index_of(made["materials"]), _index_of(made["textures"])
         self.images, self.meshes, self.objects = (_index_of(made["images"]), _index_of(made["meshes"]),
                                                   _index_of(made["objects"]))
+        self.armatures = _index_of(made["armatures"])
 
     def object(self, obj, scene):
         mesh = obj.getData(0, 1)
@@ -69,12 +71,25 @@ class _Description:
                 "matrix": [[_round(c) for c in row] for row in obj.matrix.rows()],
                 "parent": self.objects.get(id(obj.parent)) if obj.parent is not None else None,
                 "mesh": self.meshes.get(id(mesh)) if mesh is not None else None,
+                "armature": self.armatures.get(id(mesh)) if mesh is not None else None,
                 "in_scene": obj in scene.objects}
+
+    def armature(self, armature):
+        bones = list(armature.bones.values())
+        order = {id(b): i for i, b in enumerate(bones)}
+        return {"name": _name(armature),
+                "bones": [{"name": decode_name(b.name), "head": [_round(c) for c in b.head],
+                           "tail": [_round(c) for c in b.tail],
+                           "parent": order.get(id(b.parent)) if b.parent is not None else None,
+                           "hidden": Options.HIDDEN_EDIT in b.options} for b in bones]}
 
     def mesh(self, mesh):
         data = {"name": _name(mesh), "materials": [self.materials.get(id(m)) for m in mesh.materials],
                 "has_face_uv": bool(mesh.hasFaceUV()), "has_vertex_colours": bool(mesh.hasVertexColours()),
-                "updates": mesh.updates}
+                "updates": mesh.updates,
+                "shape_keys": [decode_name(name) for name, _ in mesh.shape_keys]}
+        if mesh.owner is not None:
+            data["vertex_groups"] = [decode_name(g) for g in mesh.getVertGroupNames()]
         if not self.geometry:
             data["counts"] = [len(mesh.verts), len(mesh.faces), len(mesh.edges)]
             return data
@@ -115,6 +130,7 @@ def scene_data(geometry=True):
     return {
         "objects": [describe.object(obj, scene) for obj in made["objects"]],
         "meshes": [describe.mesh(m) for m in made["meshes"]],
+        "armatures": [describe.armature(a) for a in made["armatures"]],
         "materials": [describe.material(m) for m in made["materials"]],
         "textures": [describe.texture(t) for t in made["textures"]],
         "images": [{"name": decode_name(i.name), "filename": decode_name(i.filename)} for i in made["images"]],
@@ -149,6 +165,11 @@ def summary(data):
             text += ": %d vertices, %d faces, %d edges" % tuple(counts)
             if names:
                 text += "; materials " + ", ".join(names)
+            if mesh["shape_keys"]:
+                text += "; shape keys " + ", ".join(mesh["shape_keys"][1:])
+        if obj.get("armature") is not None:
+            bones = data["armatures"][obj["armature"]]["bones"]
+            text += ": %d bones (%s)" % (len(bones), ", ".join(b["name"] for b in bones))
         if not obj["in_scene"]:
             text += " (not in the scene)"
         lines.append(text)

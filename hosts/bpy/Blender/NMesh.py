@@ -8,7 +8,7 @@ import struct
 
 from blender24.names import decode_name
 
-from blender24.meshes import AssignModes, MeshFlags, VertexGroups  # noqa: F401
+from blender24.meshes import AssignModes, MeshFlags, ShapeKeys, VertexGroups  # noqa: F401
 
 from . import Mathutils, mesh_writer
 
@@ -45,7 +45,7 @@ class Edge:
         self.v1, self.v2 = v1, v2
 
 
-class NMesh(MeshFlags, VertexGroups):
+class NMesh(MeshFlags, VertexGroups, ShapeKeys):
     def __init__(self, name):
         self.name = name
         self._mesh = None
@@ -134,6 +134,15 @@ class NMesh(MeshFlags, VertexGroups):
     def _group_assigned(self, group, numbers, weight, mode):
         kind = {AssignModes.ADD: "ADD", AssignModes.REPLACE: "REPLACE", AssignModes.SUBTRACT: "SUBTRACT"}[mode]
         self._blender_group(group).add(numbers, weight, kind)
+
+    def _shape_key_put(self, name, positions):
+        import numpy
+
+        blender = self.owner.blender
+        if blender.data.shape_keys is None:
+            blender.shape_key_add(name="Basis", from_mix=False)
+        key = blender.shape_key_add(name=decode_name(name), from_mix=False)
+        key.data.foreach_set("co", numpy.frombuffer(positions, dtype=numpy.float64).astype(numpy.float32))
 
     def transform(self, matrix, recalc_normals=0):
         """Moves every vertex of the Blender mesh by the 4x4 2.4x matrix (a

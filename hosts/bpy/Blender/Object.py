@@ -18,7 +18,7 @@ import math
 from blender24 import objects
 from blender24.names import decode_name
 
-from . import Mathutils, NMesh
+from . import Armature, Mathutils, NMesh
 
 
 def _restriction(attribute):
@@ -36,6 +36,7 @@ def _restriction(attribute):
 
 class Object(objects.Object):
     mesh_type = NMesh.NMesh
+    armature_type = Armature.Armature
 
     def __init__(self, kind, name):
         import bpy
@@ -81,6 +82,8 @@ class Object(objects.Object):
             made = self.blender.modifiers.new("Mirror", "MIRROR")
         elif modifier.type == Types.SUBSURF:
             made = self.blender.modifiers.new("Subdivision", "SUBSURF")
+        elif modifier.type == Types.ARMATURE:
+            made = self.blender.modifiers.new("Armature", "ARMATURE")
         else:
             made = self.blender.modifiers.new("Screw", "SCREW")
             # The profile's points on the axis become one point, as on a lathe.
@@ -106,6 +109,12 @@ class Object(objects.Object):
                 made.render_steps = value
             elif setting == Settings.ANGLE:
                 made.angle = math.radians(value)
+            elif setting == Settings.OBJECT:
+                made.object = None if value is None else value.blender
+            elif setting == Settings.VGROUPS:
+                made.use_vertex_groups = value
+            elif setting == Settings.ENVELOPES:
+                made.use_bone_envelopes = value
 
         for setting in modifier.keys():
             changed(setting, modifier[setting])
@@ -156,7 +165,11 @@ class Object(objects.Object):
         import bpy
 
         objects.Object.link(self, data)
-        if self.blender is not None:
+        if self.type == "Armature":
+            if self.blender is not None:
+                raise RuntimeError("Object.link: the object has its armature already")
+            self._make(bpy.data.objects.new(decode_name(self.name), data.blender))
+        elif self.blender is not None:
             self.blender.data = data.mesh
         elif data.made():
             self._waiting = False
@@ -199,6 +212,6 @@ class Object(objects.Object):
 
 
 def New(kind, name=None):
-    if kind not in ("Mesh", "Empty"):
+    if kind not in ("Mesh", "Empty", "Armature"):
         raise AttributeError("Object.New: unknown object type %r" % (kind,))
     return Object(kind, kind.encode() if name is None else name)

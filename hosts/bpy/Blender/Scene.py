@@ -33,6 +33,23 @@ class Scene:
     def link(self, obj):
         obj.link_into(self.scene.collection)
 
+    def unlink(self, obj):
+        """Takes the object out of the collections it is in, and out of Blender
+        when nothing else holds it; whether it was in one."""
+        blender = getattr(obj, "blender", None)
+        if blender is None:
+            return False
+        collections = list(blender.users_collection)
+        for collection in collections:
+            collection.objects.unlink(blender)
+        # An object in no collection is not saved, but its parent still
+        # counts it among its children, and exporters follow those: it goes.
+        if blender.users == 0:
+            import bpy
+
+            bpy.data.objects.remove(blender)
+        return bool(collections)
+
 
 def getCurrent():
     import bpy

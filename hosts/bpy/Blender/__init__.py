@@ -8,10 +8,10 @@ the shared package blender24 (hosts/common) on sys.path."""
 
 from blender24.settings import Get, Set  # noqa: F401
 
-from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier
+from . import Mathutils, Registry, Window, Image, Texture, Material, NMesh, Object, Scene, Modifier, Armature
 
 __all__ = ["Mathutils", "Registry", "Window", "Image", "Texture", "Material", "NMesh", "Object", "Scene",
-           "Modifier", "Get", "Set", "finish"]
+           "Modifier", "Armature", "Get", "Set", "finish"]
 
 
 def finish():

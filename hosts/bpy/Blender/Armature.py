@@ -1,0 +1,59 @@
+"""Armatures: the 2.4x armature beside a Blender armature, whose bones are
+made as Blender edit bones when the 2.4x armature is updated. Blender makes
+edit bones only in its edit mode, of an object in the view layer: the
+armature's object is made active and put in edit mode for the time it
+takes, and what was active before is active again afterwards."""
+
+import math
+
+from blender24.armatures import Armature as Armature24, Editbone, Options
+from blender24.names import decode_name
+
+
+globals().update({name: Options[name] for name in Options.keys()})
+__all__ = ["Armature", "Editbone", "New"] + Options.keys()
+
+
+def _point(vector):
+    return tuple(vector)
+
+
+class Armature(Armature24):
+    def __init__(self, name):
+        import bpy
+
+        Armature24.__init__(self, name)
+        self.blender = bpy.data.armatures.new(decode_name(name))
+
+    def _write(self, bones):
+        import bpy
+
+        owner = self.owner.blender if self.owner is not None else None
+        if owner is None:
+            raise RuntimeError("Armature.update: the armature must be linked to an object in a scene first")
+        view_layer = bpy.context.view_layer
+        active = view_layer.objects.active
+        view_layer.objects.active = owner
+        bpy.ops.object.mode_set(mode="EDIT")
+        try:
+            made = {}
+            for bone in bones:
+                edit = self.blender.edit_bones.new(decode_name(bone.name))
+                edit.head = _point(bone.head)
+                edit.tail = _point(bone.tail)
+                edit.roll = math.radians(bone.roll)
+                if bone.parent is not None:
+                    edit.parent = made[bone.parent.name]
+                    edit.use_connect = Options.CONNECTED in bone.options
+                made[bone.name] = edit
+            names = {bone.name: made[bone.name].name for bone in bones}
+        finally:
+            bpy.ops.object.mode_set(mode="OBJECT")
+            view_layer.objects.active = active
+        for bone in bones:
+            if Options.HIDDEN_EDIT in bone.options:
+                self.blender.bones[names[bone.name]].hide = True
+
+
+def New(name="Armature"):
+    return Armature(name)
