@@ -16,6 +16,7 @@ import pytest
 
 from conftest import BUILD, HAS_CORPUS, ROOT, SANITIZED, corpus_table, CORPUS, run_mivka as run
 from scene_compare import assert_same_scene, memory_scene
+from rigged_documents import write_rig
 from hostile_documents import (HEAD, PLACEMENTS, TRIANGLE, display_settings, faces_with_holes, huge_coordinate,
                                long_name, many_materials, obj, projected, rotated_again)
 
@@ -78,7 +79,8 @@ def documents(tmp_path_factory):
     for name, text in PLACEMENTS + broken + big + tilted:
         placements.append(folder / (name + ".mqo"))
         placements[-1].write_text(text)
-    return [generated, ROOT / "samples" / "lantern.mqo"] + placements + corpus
+    rigged = (folder / "rigged").mkdir() or write_rig(folder / "rigged")
+    return [generated, ROOT / "samples" / "lantern.mqo"] + placements + [rigged] + corpus
 
 
 @pytest.fixture(scope="module", params=["whole meshes", "per call"])
@@ -128,6 +130,31 @@ def test_a_gltf_export_keeps_objects_and_triangles(documents, tmp_path, capfd):
     triangles = sum(len(f["corners"]) - 2 for o in memory["objects"] for f in o["faces"])
     counts = glb_counts(glb)
     assert (counts["objects"], counts["triangles"]) == (len(memory["objects"]), triangles)
+
+
+def test_a_rigged_character_poses_and_exports_its_skin_and_morphs(tmp_path, capfd):
+    document = write_rig(tmp_path)
+    done = inside("posed.py", document, timeout=300)
+    assert done.returncode == 0, done.stderr[-3000:]
+    seen = json.loads(done.stdout.split(b"POSED ")[1].splitlines()[0])
+    # A quarter turn about Z through the bone's head (10, 0, 95): the
+    # vertices it weighs whole turn with it; those it does not weigh stay.
+    def flat(points):
+        return [c for p in points for c in p]
+
+    assert flat(seen["rest"]["arm"][1:]) == pytest.approx([60, 0, 90, 60, 0, 100], abs=1e-4)
+    assert flat(seen["posed"]["arm"][1:]) == pytest.approx([10, 50, 90, 10, 50, 100], abs=1e-4)
+    assert flat(seen["posed"]["body"]) == pytest.approx(flat(seen["rest"]["body"]), abs=1e-4)
+
+    glb = tmp_path / "rig.glb"
+    done = run(document, "-o", glb)
+    assert done.returncode == 0, done.stderr[-3000:]
+    data = glb.read_bytes()
+    length = struct.unpack_from("<I", data, 12)[0]
+    gltf = json.loads(data[20:20 + length])
+    assert [len(skin["joints"]) for skin in gltf["skins"]] == [4]
+    targets = {mesh["name"]: [len(p.get("targets", [])) for p in mesh["primitives"]] for mesh in gltf["meshes"]}
+    assert targets["face"] == [2] and "smile" not in targets
 
 
 @pytest.mark.parametrize("mode, x, vertices", [(2, 0.5, 10), (2, 0.0, 6), (1, 0.0, 8)],
