@@ -3,8 +3,10 @@
 each, or empty), of parent links, of materials (plain, transparent,
 emitting, textured, each of its own alpha), of faces each with its own
 material, of the corners of one face and of a face with a hole, with the
-length of a name under an odd code page and with the number of names an
-archive's texture is given, from N to 16N, with the in-memory host and
+length of a name under an odd code page, with the number of names an
+archive's texture is given, and with a rigged character's bones, skin
+weights and morph targets and a hostile companion's attribute length (the
+peak memory of these too), from N to 16N, with the in-memory host and
 inside Blender (bpy host), beside Blender's own growth for the same
 datablocks made without Mivka ("blender floor"); and the command's time
 (summary included) for a parent chain. Each figure comes from its own
@@ -117,6 +119,56 @@ def punycode_name(n):
             + 'Material 1 {\n\t"%s" col(1 1 1 1)\n}\n' % ("\u00e9" * n))
 
 
+RIG_HEAD = HEAD.replace("1.0", "1.1") + 'IncludeXml "doc.mqx"\n'
+XML_HEAD = '<?xml version="1.0" encoding="UTF-8" ?>\n<MetasequoiaDocument>\n'
+
+
+def skinned(vertices):
+    """One object of `vertices` vertices numbered by uids of their own."""
+    return ('Object "body" {\n\tuid 1\n\tvertex %d {\n%s\t}\n\tvertexattr {\n\t\tuid {\n%s\t\t}\n\t}\n'
+            '\tface 0 {\n\t}\n}\n' % (vertices, "".join("\t\t%d 0 0\n" % i for i in range(vertices)),
+                                          "".join("\t\t\t%d\n" % (i + 7) for i in range(vertices))))
+
+
+def bones_xml(bones):
+    """Bones as (parent, [(vertex uid, percent)...]), in a bone plug-in's set."""
+    return (XML_HEAD + '<Plugin.56A31D20.71F282AB name="Bone">\n<BoneSet>\n'
+            + "".join('<Bone id="%d" name="b%d" rtX="0" rtY="%d" rtZ="0" tpX="0" tpY="%d" tpZ="0">\n<P id="%d" />\n%s'
+                      "</Bone>\n" % (i + 1, i, i, i + 1, parent, "".join(
+                          '<W oi="1" vi="%d" w="%g" />\n' % w for w in weights))
+                      for i, (parent, weights) in enumerate(bones))
+            + "</BoneSet>\n</Plugin.56A31D20.71F282AB>\n</MetasequoiaDocument>\n")
+
+
+def bone_chain(n):
+    """A chain of n bones, each weighing four vertices of one object."""
+    bones = [(i, [(4 * i + k + 7, 100) for k in range(4)]) for i in range(n)]
+    return ".mqo", (RIG_HEAD + skinned(4 * n)).encode(), {"doc.mqx": bones_xml(bones).encode()}
+
+
+def bone_weights(n):
+    """One bone weighing 20n vertices, each by a weight of its own."""
+    weights = [(i + 7, 100.0 * (i + 1) / (20 * n)) for i in range(20 * n)]
+    return ".mqo", (RIG_HEAD + skinned(20 * n)).encode(), {"doc.mqx": bones_xml([(0, weights)]).encode()}
+
+
+def morph_targets(n):
+    """A base of four vertices and n targets of it."""
+    quad = "\tvertex 4 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n\t\t0 1 %d\n\t}\n\tface 1 {\n\t\t4 V(0 1 2 3)\n\t}\n"
+    text = RIG_HEAD + 'Object "base" {\n%s}\n' % (quad % 0) + "".join(
+        'Object "t%d" {\n\tdepth 1\n\tvisible 0\n%s}\n' % (i, quad % (i + 1)) for i in range(n))
+    xml = (XML_HEAD + '<Plugin.56A31D20.C452C6DB name="Morph">\n<MorphSet>\n<TargetList base="base">\n'
+           + "".join('<Target name="t%d" param="0" type="0" />\n' % i for i in range(n))
+           + "</TargetList>\n</MorphSet>\n</Plugin.56A31D20.C452C6DB>\n</MetasequoiaDocument>\n")
+    return ".mqo", text.encode(), {"doc.mqx": xml.encode()}
+
+
+def companion_attribute(n):
+    """A companion whose one bone's name is 10,000n bytes long."""
+    xml = bones_xml([(0, [(7, 100)])]).replace('name="b0"', 'name="%s"' % ("x" * (10000 * n)))
+    return ".mqo", (RIG_HEAD + skinned(1)).encode(), {"doc.mqx": xml.encode()}
+
+
 TIMED = """
 import json, os, sys, time
 sys.path[:0] = [%(build)r, %(hosts)r, %(common)r]
@@ -127,7 +179,9 @@ document, out = sys.argv[-2:]
 os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
 start = time.perf_counter()
 Mivka.readmqo(document)
-json.dump({"seconds": time.perf_counter() - start}, open(out, "w"))
+import resource
+json.dump({"seconds": time.perf_counter() - start,
+           "peak": resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024}, open(out, "w"))
 """
 
 
@@ -162,14 +216,15 @@ json.dump({"seconds": time.perf_counter() - start}, open(out, "w"))
 """
 
 
-def seconds(where, document, folder, kind=None, count=None):
+def measured(where, document, folder, kind=None, count=None):
+    """Seconds, and the peak resident MiB where the host tells it (else None)."""
     out = os.path.join(folder, "result.json")
     if where == "command":
         started = time.perf_counter()
         subprocess.run([sys.executable, os.path.join(ROOT, "tools", "mivka"), document], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=1800,
                        env=dict(os.environ, MIVKA_BUILD_DIR=BUILD))
-        return time.perf_counter() - started
+        return time.perf_counter() - started, None
     if where == "blender floor":
         command = ["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python-expr", FLOOR,
                    "--", kind, str(count), out]
@@ -185,7 +240,8 @@ def seconds(where, document, folder, kind=None, count=None):
                    "--", document, out]
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=1800)
     with open(out) as f:
-        return json.load(f)["seconds"]
+        result = json.load(f)
+    return result["seconds"], result.get("peak")
 
 
 def main():
@@ -199,6 +255,10 @@ def main():
              ("memory", "face-material lookups", face_materials), ("memory", "corners of one face", one_face),
              ("memory", "punycode name length", punycode_name),
              ("memory", "archive names of one member", archive_names),
+             ("memory", "bones in a chain, 4 weights each", bone_chain),
+             ("memory", "weights of one bone, 20 per N", bone_weights),
+             ("memory", "morph targets", morph_targets),
+             ("memory", "companion attribute length", companion_attribute),
              ("command", "parent chain", chain)]
     if not arguments.no_blender and shutil.which("blender"):
         cases += [("blender", "empty objects", empty_objects)]
@@ -211,24 +271,34 @@ def main():
                   ("blender", "face-material lookups", face_materials),
                   ("blender", "corners of one face", one_face),
                   ("blender", "corners of a face with a hole", face_with_a_hole),
-                  ("blender", "punycode name length", punycode_name)]
+                  ("blender", "punycode name length", punycode_name),
+                  ("blender", "bones in a chain, 4 weights each", bone_chain),
+                  ("blender", "weights of one bone, 20 per N", bone_weights),
+                  ("blender", "morph targets", morph_targets)]
     if arguments.only:
         cases = [case for case in cases if arguments.only in case[1]]
-    print("| host | document | N | s at N | s at 16N | growth (16 is linear) |")
-    print("|---|---|---|---|---|---|")
+    print("| host | document | N | s at N | s at 16N | growth (16 is linear) | peak MiB at N | at 16N |")
+    print("|---|---|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:
         with open(os.path.join(folder, "t.png"), "wb") as f:
             f.write(PNG)
         for where, label, make in cases:
-            times = []
+            times, peaks = [], []
             for count in (n, 16 * n):
                 made = make(count)
-                suffix, content = made if isinstance(made, tuple) else (".mqo", made.encode())
+                made = made if isinstance(made, tuple) else (".mqo", made.encode())
+                suffix, content, beside = made if len(made) == 3 else made + ({},)
                 document = os.path.join(folder, "doc" + suffix)
-                with open(document, "wb") as f:
-                    f.write(content)
-                times.append(seconds(where, document, folder, label, count))
-            print("| %s | %s | %d | %.3f | %.3f | %.1f |" % (where, label, n, times[0], times[1], times[1] / times[0]))
+                for name, data in [(document, content)] + [(os.path.join(folder, k), v) for k, v in beside.items()]:
+                    with open(name, "wb") as f:
+                        f.write(data)
+                spent, peak = measured(where, document, folder, label, count)
+                times.append(spent)
+                peaks.append("%.0f" % peak if peak is not None else "-")
+                for name in beside:
+                    os.remove(os.path.join(folder, name))
+            print("| %s | %s | %d | %.3f | %.3f | %.1f | %s | %s |" % (where, label, n, times[0], times[1],
+                                                                      times[1] / times[0], peaks[0], peaks[1]))
             sys.stdout.flush()
 
 

@@ -64,7 +64,7 @@ struct Companion
 // and some hundred thousand weights.
 struct CompanionLimits
 {
-    static constexpr std::size_t bytes = std::size_t(128) << 20;
+    static constexpr std::size_t bytes = std::size_t(64) << 20;
     static constexpr std::size_t depth = 32;
     static constexpr std::size_t bones = 1u << 16;
     static constexpr std::size_t weights = std::size_t(1) << 23;

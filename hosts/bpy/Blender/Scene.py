@@ -34,20 +34,21 @@ class Scene:
         obj.link_into(self.scene.collection)
 
     def unlink(self, obj):
-        """Takes the object out of the collections it is in, and out of Blender
-        when nothing else holds it; whether it was in one."""
+        """Takes the object out of the scene's collections and out of its
+        parent's children; whether it was in a collection."""
         blender = getattr(obj, "blender", None)
         if blender is None:
             return False
-        collections = list(blender.users_collection)
+        # Looked up by name in each of the scene's collections: asking the
+        # object for its collections looks through every object of each.
+        collections = [c for c in [self.scene.collection] + list(self.scene.collection.children_recursive)
+                       if c.objects.get(blender.name) == blender]
         for collection in collections:
             collection.objects.unlink(blender)
-        # An object in no collection is not saved, but its parent still
-        # counts it among its children, and exporters follow those: it goes.
-        if blender.users == 0:
-            import bpy
-
-            bpy.data.objects.remove(blender)
+        # Exporters follow a parent's children, whether in a scene or not.
+        # Out of every collection, the object is not saved (forgetting it
+        # at once would look through all of Blender's data each time).
+        blender.parent = None
         return bool(collections)
 
 
