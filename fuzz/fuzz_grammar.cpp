@@ -4,10 +4,12 @@
 // put it (a buffer of exactly its size), so any read past its end is a
 // sanitizer report; so is any memory error or undefined behaviour. An
 // input that starts as a zip archive is unpacked, and its document read.
-// Each input is also read as an image header.
+// Each input is also read as an image header, and as a document's
+// companion (.mqx) whose bones are then put in order.
 #include "assembly/document_reader.hpp"
 #include "document/recording_sink.hpp"
 #include "document/archive.hpp"
+#include "document/companion.hpp"
 #include "document/console.hpp"
 #include "document/image_headers.hpp"
 
@@ -53,5 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(out, data + offset, n);
         return n;
     });
+    MQO::Companion companion;
+    if (MQO::read_companion(begin, begin + size, companion, why))
+        MQO::bone_parents(companion.bones);
     return 0;
 }

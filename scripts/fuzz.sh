@@ -25,6 +25,9 @@ corpus_folder="${MIVKA_CORPUS:-../shared/corpus/mqo}"
 for seed in "$corpus_folder"/*.mqo samples/*.mqo tests/data/*/*.mqo; do
     [ -f "$seed" ] && cp -n "$seed" "$corpus/" 2>/dev/null || true
 done
+# A rigged character's companion (bones, weights and morphs).
+/usr/bin/python3 -c 'import sys; sys.path.insert(0, "tests"); import rigged_documents as r; sys.stdout.buffer.write(r.companion_text())' \
+    >"$corpus/rig.mqx"
 # An archive of the sample, stored uncompressed so that mutations reach the
 # document inside it.
 /usr/bin/python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], "w").write("samples/lantern.mqo", "lantern.mqo")' \

@@ -43,10 +43,10 @@ def document_text(companion="rig.mqx", encoding="cp932"):
     return text.encode(encoding)
 
 
-def companion_text(bones=BONES, morphs=MORPHS, extra=""):
+def companion_text(bones=BONES, morphs=MORPHS, extra="", included_by="rig.mqo"):
     from xml.sax.saxutils import quoteattr
 
-    out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<MetasequoiaDocument>", "\t<IncludedBy>rig.mqo</IncludedBy>",
+    out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<MetasequoiaDocument>", "\t<IncludedBy>%s</IncludedBy>" % included_by,
            '\t<Plugin.56A31D20.71F282AB name="Bone">', "\t\t<BoneSet>"]
     for bone_id, name, root, tip, parent, hidden, weights in bones:
         out.append('\t\t\t<Bone id="%d" name=%s rtX="%g" rtY="%g" rtZ="%g" tpX="%g" tpY="%g" tpZ="%g" '
@@ -69,5 +69,5 @@ def write_rig(folder, name="rig", companion=None):
     """rig.mqo and rig.mqx (or the companion bytes given) in `folder`; the document's path."""
     document = folder / (name + ".mqo")
     document.write_bytes(document_text(name + ".mqx"))
-    (folder / (name + ".mqx")).write_bytes(companion_text() if companion is None else companion)
+    (folder / (name + ".mqx")).write_bytes(companion_text(included_by=name + ".mqo") if companion is None else companion)
     return document
