@@ -1,7 +1,8 @@
 """A small rigged character of our own: a document, and the companion
 (.mqx) with its bones and morphs, written as Metasequoia 4 writes them."""
 
-HEAD = "Metasequoia Document\r\nFormat Text Ver 1.1\r\n\r\nIncludeXml \"{companion}\"\r\n\r\nScene {{\r\n\tpos 0 0 1500\r\n}}\r\n"
+HEAD = ("Metasequoia Document\r\nFormat Text Ver 1.1\r\n\r\nIncludeXml \"{companion}\"\r\n\r\n"
+        "Scene {{\r\n\tpos 0 0 1500\r\n}}\r\n")
 
 # name, uid, depth, visible, vertices, whether the vertices carry uids of their own
 OBJECTS = [
@@ -32,8 +33,7 @@ def _object(name, uid, depth, visible, vertices, own_uids):
     lines.append("\t}")
     if own_uids:
         lines += ["\tvertexattr {", "\t\tuid {"] + ["\t\t\t%d" % u for u in VERTEX_UIDS] + ["\t\t}", "\t}"]
-    corners = " ".join(str(i) for i in range(len(vertices)))[::-1] if False else " ".join(
-        str(i) for i in range(len(vertices)))
+    corners = " ".join(str(i) for i in range(len(vertices)))
     lines += ["\tface 1 {", "\t\t%d V(%s)" % (len(vertices), corners), "\t}", "}"]
     return "\r\n".join(lines) + "\r\n"
 
@@ -43,10 +43,11 @@ def document_text(companion="rig.mqx", encoding="cp932"):
     return text.encode(encoding)
 
 
-def companion_text(bones=BONES, morphs=MORPHS, extra="", included_by="rig.mqo"):
+def companion_text(bones=BONES, morphs=MORPHS, included_by="rig.mqo"):
     from xml.sax.saxutils import quoteattr
 
-    out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<MetasequoiaDocument>", "\t<IncludedBy>%s</IncludedBy>" % included_by,
+    out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<MetasequoiaDocument>",
+           "\t<IncludedBy>%s</IncludedBy>" % included_by,
            '\t<Plugin.56A31D20.71F282AB name="Bone">', "\t\t<BoneSet>"]
     for bone_id, name, root, tip, parent, hidden, weights in bones:
         out.append('\t\t\t<Bone id="%d" name=%s rtX="%g" rtY="%g" rtZ="%g" tpX="%g" tpY="%g" tpZ="%g" '
@@ -61,7 +62,7 @@ def companion_text(bones=BONES, morphs=MORPHS, extra="", included_by="rig.mqo"):
         out.append("\t\t\t<TargetList base=%s>" % quoteattr(base))
         out += ['\t\t\t\t<Target name=%s param="0" type="0" />' % quoteattr(t) for t in targets]
         out.append("\t\t\t</TargetList>")
-    out += ["\t\t</MorphSet>", "\t</Plugin.56A31D20.C452C6DB>", extra, "</MetasequoiaDocument>"]
+    out += ["\t\t</MorphSet>", "\t</Plugin.56A31D20.C452C6DB>", "</MetasequoiaDocument>"]
     return "\n".join(out).encode("utf-8")
 
 
@@ -69,5 +70,7 @@ def write_rig(folder, name="rig", companion=None):
     """rig.mqo and rig.mqx (or the companion bytes given) in `folder`; the document's path."""
     document = folder / (name + ".mqo")
     document.write_bytes(document_text(name + ".mqx"))
-    (folder / (name + ".mqx")).write_bytes(companion_text(included_by=name + ".mqo") if companion is None else companion)
+    if companion is None:
+        companion = companion_text(included_by=name + ".mqo")
+    (folder / (name + ".mqx")).write_bytes(companion)
     return document

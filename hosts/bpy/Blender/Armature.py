@@ -6,7 +6,7 @@ takes, and what was active before is active again afterwards."""
 
 import math
 
-from blender24.armatures import Armature as Armature24, Editbone, Options
+from blender24.armatures import Armature as Armature24, Editbone, Options  # noqa: F401
 from blender24.names import decode_name
 
 

@@ -1,6 +1,6 @@
 """Armatures: bones kept as the edit bones they were set as."""
 
-from blender24.armatures import Armature, Editbone, Options
+from blender24.armatures import Armature, Editbone, Options  # noqa: F401
 
 from ._store import get_named, store
 
