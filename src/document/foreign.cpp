@@ -149,41 +149,48 @@ bool skip_foreign_line(scanner_t const& scan, std::initializer_list<std::string_
     return true;
 }
 
-std::string_view code_page_at(scanner_t const& scan)
+namespace {
+
+// Where the value of a line that starts with `keyword` begins, after
+// whitespace and the keyword and the blanks after it; null when no such
+// line stands at the scanner.
+iterator_t value_after(scanner_t const& scan, std::string_view keyword)
 {
-    static constexpr std::string_view keyword = "CodePage";
     iterator_t const last = scan.last;
     iterator_t const p = skip_space(scan.first, last);
     if (word_end(p, last) - p != std::ptrdiff_t(keyword.size()) || std::string_view(p, keyword.size()) != keyword)
-        return {};
+        return nullptr;
     iterator_t first = p + keyword.size();
     while (first != last && (*first == ' ' || *first == '\t'))
         ++first;
+    return first;
+}
+
+}  // namespace
+
+std::string_view code_page_at(scanner_t const& scan)
+{
+    iterator_t const first = value_after(scan, "CodePage");
+    if (!first)
+        return {};
     iterator_t end = first;
-    while (end != last && *end != ' ' && *end != '\t' && *end != '\r' && *end != '\n')
+    while (end != scan.last && *end != ' ' && *end != '\t' && *end != '\r' && *end != '\n')
         ++end;
     return std::string_view(first, std::size_t(end - first));
 }
 
 std::string_view companion_at(scanner_t const& scan)
 {
-    static constexpr std::string_view keyword = "IncludeXml";
+    iterator_t const quote = value_after(scan, "IncludeXml");
     iterator_t const last = scan.last;
-    iterator_t const p = skip_space(scan.first, last);
-    if (word_end(p, last) - p != std::ptrdiff_t(keyword.size()) || std::string_view(p, keyword.size()) != keyword)
+    if (!quote || quote == last || *quote != '"')
         return {};
-    iterator_t first = p + keyword.size();
-    while (first != last && (*first == ' ' || *first == '\t'))
-        ++first;
-    if (first == last || *first != '"')
-        return {};
-    ++first;
-    iterator_t end = first;
+    iterator_t end = quote + 1;
     while (end != last && *end != '"' && *end != '\r' && *end != '\n')
         ++end;
     if (end == last || *end != '"')
         return {};
-    return std::string_view(first, std::size_t(end - first));
+    return std::string_view(quote + 1, std::size_t(end - quote - 1));
 }
 
 bool skip_foreign_call(scanner_t const& scan)

@@ -33,6 +33,10 @@ class Armature(Armature24):
             raise RuntimeError("Armature.update: the armature must be linked to an object in a scene first")
         view_layer = bpy.context.view_layer
         active = view_layer.objects.active
+        # An object the user is editing is left in object mode first: only
+        # one object type is edited at a time.
+        if active is not None and active.mode != "OBJECT":
+            bpy.ops.object.mode_set(mode="OBJECT")
         view_layer.objects.active = owner
         bpy.ops.object.mode_set(mode="EDIT")
         try:
@@ -50,9 +54,11 @@ class Armature(Armature24):
         finally:
             bpy.ops.object.mode_set(mode="OBJECT")
             view_layer.objects.active = active
+        # Blender drops a bone too short to hold on leaving edit mode.
         for bone in bones:
-            if Options.HIDDEN_EDIT in bone.options:
-                self.blender.bones[names[bone.name]].hide = True
+            made_bone = self.blender.bones.get(names[bone.name])
+            if made_bone is not None and Options.HIDDEN_EDIT in bone.options:
+                made_bone.hide = True
 
 
 def New(name="Armature"):
