@@ -73,8 +73,8 @@ def test_options_reach_the_registry_record(tmp_path, host, progress):
     assert mivka_command.main([str(path), "--scale", "0.01", "--texture-dir", "ColorMap=/tex",
                            "--texture-dir", "alpha=/masks", "--json", str(out)]) == 0
     assert host.Registry.GetKey("Mivka") == {"Scale": 0.01, "ColorMap": "/tex", "AlphaMap": "/masks", "Extended": True}
-    assert json.loads(out.read_text()) == {"objects": [], "meshes": [], "materials": [], "textures": [],
-                                           "images": []}
+    assert json.loads(out.read_text()) == {"objects": [], "meshes": [], "armatures": [], "materials": [],
+                                           "textures": [], "images": []}
     assert progress == [(0.0, "..."), (1.0, "Done")]
 
 
