@@ -217,6 +217,9 @@ std::size_t RigBuilder::skin(std::vector<HostObject> const& objects, HostObject 
             for (std::size_t v = 0; v < n; ++v)
                 vertex_by_uid[o].emplace(record.vertex_uids[v], std::uint32_t(v));
         }
+        // An object cut off before its end has no mesh linked to weigh.
+        if (!record.complete)
+            return -1;
         auto const found = vertex_by_uid[o].find(uid);
         if (found != vertex_by_uid[o].end())
             return found->second;

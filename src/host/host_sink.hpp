@@ -76,7 +76,11 @@ public:
     void edge(std::uint32_t first, std::uint32_t second) override { objects_.edge(first, second); }
     void end_faces(bool some_uv, bool some_colours) override { objects_.end_faces(some_uv, some_colours); }
     std::size_t face_count() override { return objects_.face_count(); }
-    void end_object() override { objects_.end_object(); }
+    void end_object() override
+    {
+        objects_.end_object();
+        rig_.end_object();
+    }
 
     void place(std::size_t object, std::ptrdiff_t parent, bool degenerate_scale) override
     {

@@ -93,6 +93,12 @@ void RigBuilder::vertex(float x, float y, float z)
         record.kept.insert(record.kept.end(), {x, y, z});
 }
 
+void RigBuilder::end_object()
+{
+    if (active_ && !records_.empty())
+        records_.back().complete = true;
+}
+
 void RigBuilder::end_objects(std::vector<HostObject> const& objects, Frame const& frame)
 {
     // Objects begun before the companion was read are not known to it.
@@ -109,9 +115,11 @@ void RigBuilder::end_objects(std::vector<HostObject> const& objects, Frame const
 // the target object then leaves the scene.
 void RigBuilder::build_morphs(std::vector<HostObject> const& objects, Frame const& frame)
 {
+    // Only objects read whole, and with vertices, have a mesh to shape.
     std::unordered_map<std::string, std::size_t> by_name;
     for (std::size_t i = 0; i < records_.size(); ++i)
-        by_name.emplace(records_[i].name, i);
+        if (records_[i].complete && records_[i].vertices > 0)
+            by_name.emplace(records_[i].name, i);
     HostObject const scene = host::blender("Scene").attr("getCurrent")();
     std::vector<bool> used(records_.size(), false);
     std::ostream& out = console();

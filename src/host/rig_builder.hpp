@@ -40,6 +40,7 @@ public:
     void object_uid(std::uint32_t uid);
     void vertex_uid(std::uint32_t uid);
     void vertex(float x, float y, float z);
+    void end_object();
 
     // Builds the rig. `objects`: every object begun, in document order.
     void end_objects(std::vector<HostObject> const& objects, Frame const& frame);
@@ -52,6 +53,7 @@ private:
         std::int64_t uid = -1;  // none given
         std::vector<std::uint32_t> vertex_uids;
         std::size_t vertices = 0;
+        bool complete = false;      // its chunk was read to the end: its mesh is linked
         bool target = false;        // a morph's target: its vertices are kept
         std::vector<float> kept;    // x, y, z in the document's axes
     };

@@ -171,3 +171,20 @@ def test_the_companion_is_found_beside_the_document(write, found, tmp_path, host
     (tmp_path / "rig.mqx").write_bytes(companion_text())
     _, objects, _ = rig_scene(host, convert, write(tmp_path))
     assert found in bones_of(objects[b"rig"])
+
+
+@pytest.mark.parametrize("cut_in, skinned", [
+    (b'Object "body"', []), (b'Object "face"', [b"body", b"arm"]), (b'Object "smile"', [b"body", b"arm", b"face"]),
+], ids=["in-body", "in-face", "in-target"])
+def test_a_rigged_document_cut_short_rigs_what_was_read_whole(cut_in, skinned, tmp_path, host, convert):
+    from scene_invariants import assert_scene_holds_together
+
+    text = document_text()
+    document = tmp_path / "rig.mqo"
+    document.write_bytes(text[:text.index(cut_in) + 60])
+    (tmp_path / "rig.mqx").write_bytes(companion_text())
+    console, objects, _ = rig_scene(host, convert, document)
+    assert b"Stopped reading at line" in console
+    assert_scene_holds_together(host)
+    assert [name for name, obj in objects.items() if obj.modifiers] == skinned
+    assert not any(obj.getData(0, 1).shape_keys for obj in objects.values() if obj.type == "Mesh")
