@@ -79,7 +79,9 @@ void RigBuilder::object_uid(std::uint32_t uid)
 
 void RigBuilder::vertex_uid(std::uint32_t uid)
 {
-    if (active_ && !records_.empty() && !companion_.bones.empty())
+    // One number per vertex read before them: more name no vertex.
+    if (active_ && !records_.empty() && !companion_.bones.empty() &&
+        records_.back().vertex_uids.size() < records_.back().vertices)
         records_.back().vertex_uids.push_back(uid);
 }
 
