@@ -43,20 +43,39 @@ def document_text(companion="rig.mqx", encoding="cp932"):
     return text.encode(encoding)
 
 
-def companion_text(bones=BONES, morphs=MORPHS, included_by="rig.mqo"):
+def _newer_bones(bones):
+    """The bones as newer versions write them: joints with their weights by object."""
+    from xml.sax.saxutils import quoteattr
+
+    out = ['\t\t<BoneSet2 limit="4">']
+    for bone_id, name, root, _, parent, hidden, weights in bones:
+        out.append('\t\t\t<Bone id="%d" name=%s parent="%d" pos="%g,%g,%g" movable="0" hide="%d">'
+                   % ((bone_id, quoteattr(name), parent) + tuple(root) + (int(hidden),)))
+        for obj in sorted({w[0] for w in weights}):
+            out.append('\t\t\t\t<W obj="%d">' % obj)
+            out += ['\t\t\t\t\t<V v="%d" w="%g" />' % (v, w) for o, v, w in weights if o == obj]
+            out.append("\t\t\t\t</W>")
+        out.append("\t\t\t</Bone>")
+    return out + ["\t\t</BoneSet2>"]
+
+
+def companion_text(bones=BONES, morphs=MORPHS, included_by="rig.mqo", newer=False):
+    """The companion; `newer`: the bones in the set newer versions write."""
     from xml.sax.saxutils import quoteattr
 
     out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<MetasequoiaDocument>",
            "\t<IncludedBy>%s</IncludedBy>" % included_by,
            '\t<Plugin.56A31D20.71F282AB name="Bone">', "\t\t<BoneSet>"]
-    for bone_id, name, root, tip, parent, hidden, weights in bones:
+    for bone_id, name, root, tip, parent, hidden, weights in [] if newer else bones:
         out.append('\t\t\t<Bone id="%d" name=%s rtX="%g" rtY="%g" rtZ="%g" tpX="%g" tpY="%g" tpZ="%g" '
                    'tip_id="0" isDummy="0" isHide="%d" group="0" col="0">'
                    % ((bone_id, quoteattr(name)) + tuple(root) + tuple(tip) + (int(hidden),)))
         out.append('\t\t\t\t<P id="%d" />' % parent)
         out += ['\t\t\t\t<W oi="%d" vi="%d" w="%g" />' % w for w in weights]
         out.append("\t\t\t</Bone>")
-    out += ["\t\t</BoneSet>", '\t\t<Obj id="1" />', "\t</Plugin.56A31D20.71F282AB>",
+    out.append("\t\t</BoneSet>")
+    out += _newer_bones(bones) if newer else []
+    out += ['\t\t<Obj id="1" />', "\t</Plugin.56A31D20.71F282AB>",
             '\t<Plugin.56A31D20.C452C6DB name="Morph">', "\t\t<MorphSet>"]
     for base, targets in morphs:
         out.append("\t\t\t<TargetList base=%s>" % quoteattr(base))

@@ -27,6 +27,9 @@ enum class Place
     bones_plugin,
     bone_set,
     bone,
+    bone_set2,  // the newer set
+    bone2,
+    weights2,   // one object's weights of a bone of the newer set
     morphs_plugin,
     morph_set,
     target_list,
@@ -41,9 +44,8 @@ const char* attribute(const XML_Char** attributes, std::string_view name)
     return nullptr;
 }
 
-std::string_view trimmed(const char* text)
+std::string_view trimmed(std::string_view s)
 {
-    std::string_view s(text);
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
         s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
@@ -87,6 +89,30 @@ double real_or_zero(const XML_Char** attributes, std::string_view name)
     return real_attribute(attributes, name, value) ? value : 0.0;
 }
 
+// Three finite real numbers separated by commas ("1.5,0,-2"); a part that
+// is missing or no such number is 0.
+std::array<double, 3> position_attribute(const XML_Char** attributes, std::string_view name)
+{
+    std::array<double, 3> position{};
+    const char* const text = attribute(attributes, name);
+    if (text == nullptr)
+        return position;
+    std::string_view rest(text);
+    for (double& c : position) {
+        std::string_view::size_type const comma = rest.find(',');
+        std::string_view const part = trimmed(rest.substr(0, comma));
+        const char* first = part.data();
+        double read = 0.0;
+        if (read_real(first, part.data() + part.size(), read) && first == part.data() + part.size() &&
+            std::isfinite(read))
+            c = read;
+        if (comma == std::string_view::npos)
+            break;
+        rest.remove_prefix(comma + 1);
+    }
+    return position;
+}
+
 // A name, cut at the bound on a character's boundary.
 std::string name_attribute(const XML_Char** attributes, std::string_view name)
 {
@@ -125,6 +151,18 @@ public:
             next = name == bone_plugin ? Place::bones_plugin : name == morph_plugin ? Place::morphs_plugin : Place::other;
         } else if (here == Place::bones_plugin && name == "BoneSet") {
             next = Place::bone_set;
+        } else if (here == Place::bones_plugin && name == "BoneSet2") {
+            next = Place::bone_set2;
+        } else if (here == Place::bone_set2 && name == "Bone") {
+            if (!add_bone2(attributes))
+                return;
+            next = Place::bone2;
+        } else if (here == Place::bone2 && name == "W") {
+            weighed_object_ = whole_attribute(attributes, "obj");
+            next = Place::weights2;
+        } else if (here == Place::weights2 && name == "V") {
+            if (!add_weight(weighed_object_, attributes, "v"))
+                return;
         } else if (here == Place::bone_set && name == "Bone") {
             if (!add_bone(attributes))
                 return;
@@ -132,7 +170,7 @@ public:
         } else if (here == Place::bone && name == "P") {
             companion_.bones.back().parent = whole_attribute(attributes, "id");
         } else if (here == Place::bone && name == "W") {
-            if (!add_weight(attributes))
+            if (!add_weight(whole_attribute(attributes, "oi"), attributes, "vi"))
                 return;
         } else if (here == Place::morphs_plugin && name == "MorphSet") {
             next = Place::morph_set;
@@ -172,12 +210,32 @@ private:
         bone.name = name_attribute(attributes, "name");
         bone.root = {real_or_zero(attributes, "rtX"), real_or_zero(attributes, "rtY"), real_or_zero(attributes, "rtZ")};
         bone.tip = {real_or_zero(attributes, "tpX"), real_or_zero(attributes, "tpY"), real_or_zero(attributes, "tpZ")};
+        // A tip at the origin is the older set's "no tip".
+        bone.has_tip = bone.tip != std::array<double, 3>{0.0, 0.0, 0.0};
         bone.hidden = whole_attribute(attributes, "isHide") != 0;
         companion_.bones.push_back(std::move(bone));
         return true;
     }
 
-    bool add_weight(const XML_Char** attributes)
+    // A bone of the newer set: its position "x,y,z" is its head; it has no tip.
+    bool add_bone2(const XML_Char** attributes)
+    {
+        if (companion_.bones.size() >= CompanionLimits::bones) {
+            stop("it has more than " + std::to_string(CompanionLimits::bones) + " bones");
+            return false;
+        }
+        CompanionBone bone;
+        bone.id = whole_attribute(attributes, "id");
+        bone.name = name_attribute(attributes, "name");
+        bone.parent = whole_attribute(attributes, "parent");
+        bone.root = position_attribute(attributes, "pos");
+        bone.hidden = whole_attribute(attributes, "hide") != 0;
+        bone.joint = true;
+        companion_.bones.push_back(std::move(bone));
+        return true;
+    }
+
+    bool add_weight(std::uint32_t object, const XML_Char** attributes, std::string_view vertex)
     {
         if (++weights_ > CompanionLimits::weights) {
             stop("it has more than " + std::to_string(CompanionLimits::weights) + " weights");
@@ -186,9 +244,8 @@ private:
         double weight = 0.0;
         if (!real_attribute(attributes, "w", weight))
             return true;
-        companion_.bones.back().weights.push_back(BoneWeight{whole_attribute(attributes, "oi"),
-                                                             whole_attribute(attributes, "vi"),
-                                                             float(std::fmin(std::fmax(weight, 0.0), 100.0))});
+        companion_.bones.back().weights.push_back(
+            BoneWeight{object, whole_attribute(attributes, vertex), float(std::fmin(std::fmax(weight, 0.0), 100.0))});
         return true;
     }
 
@@ -197,6 +254,7 @@ private:
     std::vector<Place> places_;
     std::size_t weights_ = 0;
     std::size_t targets_ = 0;
+    std::uint32_t weighed_object_ = 0;  // the object of the newer set's weights being read
 };
 
 void XMLCALL on_start(void* user, const XML_Char* element, const XML_Char** attributes)

@@ -7,6 +7,13 @@
 //         <Bone id="1" name="arm" rtX=".." rtY=".." rtZ=".." tpX=".." tpY=".." tpZ=".." isHide="0" ...>
 //           <P id="0" />  <C id="2" />  <W oi="1" vi="7" w="100" />
 //
+// or, as newer versions write them, each bone with its position and its
+// parent as attributes and its weights by object:
+//
+//       <BoneSet2 limit="4">
+//         <Bone id="1" name="arm" parent="0" pos="x,y,z" hide="0" ...>
+//           <W obj="1">  <V v="7" w="100" />
+//
 // and the morphs, each a base object and the objects that are its shapes:
 //
 //     <Plugin.56A31D20.C452C6DB name="Morph">
@@ -42,7 +49,9 @@ struct CompanionBone
     std::uint32_t id = 0;
     std::string name;                // UTF-8
     std::array<double, 3> root{};    // the head, in the document's axes
-    std::array<double, 3> tip{};     // the tail; (0, 0, 0) where the bone has none
+    std::array<double, 3> tip{};     // the tail, where has_tip
+    bool has_tip = false;            // the older set's tip, other than (0, 0, 0)
+    bool joint = false;              // of the newer set: a joint's position, with no tip
     std::uint32_t parent = 0;        // the parent bone's id; 0 for none
     bool hidden = false;
     std::vector<BoneWeight> weights;

@@ -97,10 +97,11 @@ double distance(Point const& a, Point const& b)
     return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
 }
 
-// Each bone's tail in the document's axes: its tip; for a bone without one
-// (a tip at the origin, or at the head), a quarter of its parent's length
-// along its parent, or, for a root, up by a twentieth of the skeleton's
-// extent.
+// Each bone's tail in the document's axes: its tip; for a joint of the
+// newer set, the head of its first child that stands apart from it; for a
+// bone without either (a tip at the origin, or at the head), a quarter of
+// its parent's length along its parent, or, for a root, up by a twentieth
+// of the skeleton's extent.
 std::vector<Point> tails(std::vector<CompanionBone> const& bones, std::vector<std::ptrdiff_t> const& parents,
                          std::vector<std::size_t> const& order)
 {
@@ -113,12 +114,21 @@ std::vector<Point> tails(std::vector<CompanionBone> const& bones, std::vector<st
         }
     double const extent = distance(low, high);
     double const root_length = extent > 0.0 ? extent / 20.0 : 1.0;
+    std::vector<std::ptrdiff_t> first_child(bones.size(), -1);
+    for (std::size_t i = 0; i < bones.size(); ++i) {
+        std::ptrdiff_t const p = parents[i];
+        if (p >= 0 && first_child[std::size_t(p)] < 0 && distance(bones[i].root, bones[std::size_t(p)].root) > 0.0)
+            first_child[std::size_t(p)] = std::ptrdiff_t(i);
+    }
     std::vector<Point> tail(bones.size());
     for (std::size_t i : order) {
         CompanionBone const& bone = bones[i];
-        bool const no_tip = (bone.tip == Point{0.0, 0.0, 0.0}) || distance(bone.tip, bone.root) == 0.0;
-        if (!no_tip) {
+        if (bone.has_tip && distance(bone.tip, bone.root) > 0.0) {
             tail[i] = bone.tip;
+            continue;
+        }
+        if (bone.joint && first_child[i] >= 0) {
+            tail[i] = bones[std::size_t(first_child[i])].root;
             continue;
         }
         Point direction{0.0, 1.0, 0.0};

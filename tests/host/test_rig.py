@@ -77,6 +77,22 @@ def test_a_rigged_character_comes_with_its_skeleton_skin_and_morphs(tmp_path, ho
     assert b"smile" not in objects and "\u7b11\u3044".encode("cp932") not in objects and b"wrong" in objects
 
 
+def test_the_newer_bone_set_gives_the_same_skeleton_and_skin(tmp_path, host, convert):
+    console, objects, _ = rig_scene(host, convert, write_rig(tmp_path, companion=companion_text(newer=True)))
+    assert b"Armature [rig]: 4 bones, 3 objects skinned\n" in console
+    # Joints have no tips: a bone points at its first child, one without
+    # children along its parent.
+    assert bones_of(objects[b"rig"]) == {
+        "hips": ([5, 0, 0], [5, 0, 50], None, False),
+        "spine": ([5, 0, 50], [5, 0, 90], "hips", False),
+        "head": ([5, 0, 90], [5, 0, 100], "spine", False),
+        "arm": ([10, 0, 95], [10, 0, 105], "spine", True),
+    }
+    assert weights_of(objects[b"body"]) == [{"hips": 1.0}, {"hips": 1.0}, {"spine": 0.6, "head": 0.4},
+                                            {"spine": 0.6, "head": 0.4}]
+    assert weights_of(objects[b"arm"]) == [{"arm": 0.5}, {"arm": 1.0}, {"arm": 1.0}]
+
+
 def without_companion(folder):
     """The scene of the same document with no IncludeXml line."""
     plain = folder / "plain.mqo"
