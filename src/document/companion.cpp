@@ -274,6 +274,17 @@ void XMLCALL on_doctype(void* user, const XML_Char*, const XML_Char*, const XML_
     static_cast<CompanionParser*>(user)->stop("it declares a document type");
 }
 
+// The line where the parser stopped. Newer expat counts lines in 64 bits
+// and marks the older call deprecated (with the marker that came with it).
+std::uint64_t error_line(XML_Parser parser)
+{
+#ifdef XML_ATTR_DEPRECATED
+    return XML_GetCurrentLineNumber64(parser);
+#else
+    return XML_GetCurrentLineNumber(parser);
+#endif
+}
+
 struct ParserFree
 {
     void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
@@ -307,7 +318,7 @@ bool read_companion(const char* begin, const char* end, Companion& companion, st
         why = reader.why;
     } else {
         why = std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) + " at line " +
-              std::to_string(XML_GetCurrentLineNumber(parser.get()));
+              std::to_string(error_line(parser.get()));
     }
     companion = Companion();
     return false;
