@@ -40,24 +40,28 @@ class Armature(Armature24):
         view_layer.objects.active = owner
         bpy.ops.object.mode_set(mode="EDIT")
         try:
-            made = {}
+            edit_bones = self.blender.edit_bones
+            made = {bone.name: edit_bones.new(decode_name(bone.name)) for bone in bones}
+            # Positions written all at once: Blender answers each single
+            # write by looking through every bone for connected children.
+            edit_bones.foreach_set("head", [c for bone in bones for c in _point(bone.head)])
+            edit_bones.foreach_set("tail", [c for bone in bones for c in _point(bone.tail)])
+            edit_bones.foreach_set("roll", [math.radians(bone.roll) for bone in bones])
             for bone in bones:
-                edit = self.blender.edit_bones.new(decode_name(bone.name))
-                edit.head = _point(bone.head)
-                edit.tail = _point(bone.tail)
-                edit.roll = math.radians(bone.roll)
                 if bone.parent is not None:
+                    edit = made[bone.name]
                     edit.parent = made[bone.parent.name]
-                    edit.use_connect = Options.CONNECTED in bone.options
-                made[bone.name] = edit
+                    if Options.CONNECTED in bone.options:
+                        edit.use_connect = True
             names = {bone.name: made[bone.name].name for bone in bones}
         finally:
             bpy.ops.object.mode_set(mode="OBJECT")
             view_layer.objects.active = active
-        # Blender drops a bone too short to hold on leaving edit mode.
-        for bone in bones:
-            made_bone = self.blender.bones.get(names[bone.name])
-            if made_bone is not None and Options.HIDDEN_EDIT in bone.options:
+        # Looked up once: Blender finds a bone by name through all the
+        # bones, and drops one too short to hold on leaving edit mode.
+        hidden = {names[bone.name] for bone in bones if Options.HIDDEN_EDIT in bone.options}
+        for made_bone in self.blender.bones if hidden else ():
+            if made_bone.name in hidden:
                 made_bone.hide = True
 
 

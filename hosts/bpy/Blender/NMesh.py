@@ -124,9 +124,15 @@ class NMesh(MeshFlags, VertexGroups, ShapeKeys):
         return len(self.mesh.vertices) if self._mesh is not None else 0
 
     def _blender_group(self, name):
-        blender = self.owner.blender
-        found = blender.vertex_groups.get(decode_name(name))
-        return found if found is not None else blender.vertex_groups.new(name=decode_name(name))
+        """The Blender vertex group of the 2.4x one, made on first need and
+        kept: Blender looks a group up by name through all the object's
+        groups, and a character has hundreds of bones."""
+        made = self.__dict__.setdefault("_made_groups", {})
+        group = made.get(name)
+        if group is None:
+            group = self.owner.blender.vertex_groups.new(name=decode_name(name))
+            made[name] = group
+        return group
 
     def _group_added(self, name):
         self._blender_group(name)
