@@ -164,8 +164,8 @@ def morph_targets(n):
 
 
 def companion_attribute(n):
-    """A companion whose one bone's name is 10,000n bytes long."""
-    xml = bones_xml([(0, [(7, 100)])]).replace('name="b0"', 'name="%s"' % ("x" * (10000 * n)))
+    """A companion whose one bone's name is 2,000n bytes long."""
+    xml = bones_xml([(0, [(7, 100)])]).replace('name="b0"', 'name="%s"' % ("x" * (2000 * n)))
     return ".mqo", (RIG_HEAD + skinned(1)).encode(), {"doc.mqx": xml.encode()}
 
 
