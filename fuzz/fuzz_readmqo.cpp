@@ -1,7 +1,9 @@
 // libFuzzer target: every input is written to a file and converted with
 // readmqo into the in-memory host, inside an embedded interpreter. Host
 // errors are expected (broken documents may name missing vertices); memory
-// errors and undefined behaviour are what the sanitizers look for.
+// errors and undefined behaviour are what the sanitizers look for. The
+// rigged sample's companion lies beside the file under its own name, so
+// that any input that names a companion gets a rig built from it.
 #include "document/console.hpp"
 #include "module/driver.hpp"
 
@@ -44,7 +46,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     blender.attr("Window").attr("DrawProgressBar") = python::import("__main__").attr("draw");
 
     const char* const folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
-    document_path = std::string(folder) + "/mivka-fuzz-" + std::to_string(::getpid()) + ".mqo";
+    std::string const stem = std::string(folder) + "/mivka-fuzz-" + std::to_string(::getpid());
+    document_path = stem + ".mqo";
+    std::ifstream const companion(MIVKA_HOST_DIR "/../../samples/rigged.mqx", std::ios::binary);
+    std::ofstream(stem + ".mqx", std::ios::binary | std::ios::trunc) << companion.rdbuf();
     MQO::redirect_console(&MQO::discarding_stream());
     return 0;
 }

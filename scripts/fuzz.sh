@@ -22,12 +22,11 @@ cmake --build "$build" -j2 --target "fuzz_$target"
 corpus="$build/corpus-$target"
 mkdir -p "$corpus" "$build/crashes"
 corpus_folder="${MIVKA_CORPUS:-../shared/corpus/mqo}"
-for seed in "$corpus_folder"/*.mqo samples/*.mqo tests/data/*/*.mqo; do
+# The rigged sample's companion is a seed too, and lies beside the sample
+# there, so that the whole conversion reads it.
+for seed in "$corpus_folder"/*.mqo samples/*.mqo samples/*.mqx tests/data/*/*.mqo; do
     [ -f "$seed" ] && cp -n "$seed" "$corpus/" 2>/dev/null || true
 done
-# A rigged character's companion (bones, weights and morphs).
-/usr/bin/python3 -c 'import sys; sys.path.insert(0, "tests"); import rigged_documents as r; sys.stdout.buffer.write(r.companion_text())' \
-    >"$corpus/rig.mqx"
 # An archive of the sample, stored uncompressed so that mutations reach the
 # document inside it.
 /usr/bin/python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], "w").write("samples/lantern.mqo", "lantern.mqo")' \
