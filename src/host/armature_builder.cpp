@@ -146,11 +146,6 @@ std::vector<Point> tails(std::vector<CompanionBone> const& bones, std::vector<st
     return tail;
 }
 
-HostObject text(std::string const& utf8)
-{
-    return host::take(PyUnicode_DecodeUTF8(utf8.data(), Py_ssize_t(utf8.size()), "replace"));
-}
-
 HostObject vector(Frame const& frame, Point const& p)
 {
     std::array<double, 3> const h = frame.point(p[0], p[1], p[2]);
@@ -182,13 +177,13 @@ void RigBuilder::build_bones(std::vector<HostObject> const& objects, Frame const
         python::setattr(bone, "head", vector(frame, bones[i].root));
         python::setattr(bone, "tail", vector(frame, tail[i]));
         if (parents[i] >= 0)
-            python::setattr(bone, "parent", HostObject(edit_bones[text(names[std::size_t(parents[i])])]));
+            python::setattr(bone, "parent", HostObject(edit_bones[utf8_text(names[std::size_t(parents[i])])]));
         if (bones[i].hidden) {
             python::list options;
             options.append(HostObject(module.attr("HIDDEN_EDIT")));
             python::setattr(bone, "options", options);
         }
-        python::api::setitem(edit_bones, text(names[i]), bone);
+        python::api::setitem(edit_bones, utf8_text(names[i]), bone);
     }
     armature.attr("update")();
 
@@ -198,100 +193,139 @@ void RigBuilder::build_bones(std::vector<HostObject> const& objects, Frame const
               << std::flush;
 }
 
+namespace {
+
+// The objects and vertices that the companion's weights name: an object by
+// its "uid" line (the uid-th in document order where the document numbers
+// none), a vertex by its uid in its object (the uid-th where the object
+// numbers none). Only objects read whole have a mesh to weigh.
+class WeighedVertices
+{
+public:
+    explicit WeighedVertices(std::vector<RigObject> const& objects)
+        : objects_(objects), by_uid_(objects.size()), indexed_(objects.size(), false)
+    {
+        bool some_numbered = false;
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            if (objects[i].uid >= 0) {
+                objects_by_uid_.emplace(std::uint32_t(objects[i].uid), i);
+                some_numbered = true;
+            }
+        }
+        if (!some_numbered)
+            for (std::size_t i = 0; i < objects.size(); ++i)
+                objects_by_uid_.emplace(std::uint32_t(i + 1), i);
+    }
+
+    bool find(BoneWeight const& weight, std::size_t& object, std::uint32_t& vertex)
+    {
+        auto const found = objects_by_uid_.find(weight.object);
+        if (found == objects_by_uid_.end() || !objects_[found->second].complete)
+            return false;
+        object = found->second;
+        RigObject const& record = objects_[object];
+        auto& vertices = by_uid_[object];
+        if (!indexed_[object]) {
+            indexed_[object] = true;
+            for (std::size_t v = 0; v < std::min(record.vertex_uids.size(), record.vertices); ++v)
+                vertices.emplace(record.vertex_uids[v], std::uint32_t(v));
+        }
+        auto const at = vertices.find(weight.vertex);
+        if (at != vertices.end()) {
+            vertex = at->second;
+            return true;
+        }
+        if (!record.vertex_uids.empty() || weight.vertex < 1 || weight.vertex > record.vertices)
+            return false;
+        vertex = weight.vertex - 1;
+        return true;
+    }
+
+private:
+    std::vector<RigObject> const& objects_;
+    std::unordered_map<std::uint32_t, std::size_t> objects_by_uid_;
+    std::vector<std::unordered_map<std::uint32_t, std::uint32_t> > by_uid_;
+    std::vector<bool> indexed_;
+};
+
+// (object, weight in percent, vertex), sorted: one object's vertices of one
+// weight follow each other.
+typedef std::vector<std::tuple<std::size_t, float, std::uint32_t> > Placed;
+
+// A bone's vertex group on each object it weighs, one host call per object
+// and weight. Marks the objects in `skinned`.
+void write_groups(std::vector<HostObject> const& objects, HostObject const& group, Placed const& placed,
+                  std::vector<bool>& skinned)
+{
+    HostObject const replace = host::blender("NMesh").attr("AssignModes").attr("REPLACE");
+    for (std::size_t i = 0; i < placed.size();) {
+        std::size_t const o = std::get<0>(placed[i]);
+        HostObject const mesh = objects[o].attr("getData")(0, 1);
+        mesh.attr("addVertGroup")(group);
+        skinned[o] = true;
+        while (i < placed.size() && std::get<0>(placed[i]) == o) {
+            float const weight = std::get<1>(placed[i]);
+            python::list numbers;
+            for (; i < placed.size() && std::get<0>(placed[i]) == o && std::get<1>(placed[i]) == weight; ++i)
+                numbers.append(std::get<2>(placed[i]));
+            mesh.attr("assignVertsToGroup")(group, numbers, double(weight) / 100.0, replace);
+        }
+    }
+}
+
+// The armature moves each skinned object; one of the document's top level
+// goes under the armature (which stands at the origin: nothing moves), as
+// exporters of skins expect, and one with a parent keeps it. How many.
+std::size_t deform(std::vector<HostObject> const& objects, std::vector<bool> const& skinned,
+                   HostObject const& armature)
+{
+    HostObject const modifier = host::blender("Modifier");
+    HostObject const settings = modifier.attr("Settings");
+    HostObject const kind = modifier.attr("Types").attr("ARMATURE");
+    std::size_t count = 0;
+    python::list roots;
+    for (std::size_t o = 0; o < skinned.size(); ++o) {
+        if (!skinned[o])
+            continue;
+        ++count;
+        if (HostObject(objects[o].attr("parent")).is_none())
+            roots.append(objects[o]);
+        HostObject const made = objects[o].attr("modifiers").attr("append")(kind);
+        python::api::setitem(made, HostObject(settings.attr("OBJECT")), armature);
+        python::api::setitem(made, HostObject(settings.attr("VGROUPS")), true);
+        python::api::setitem(made, HostObject(settings.attr("ENVELOPES")), false);
+    }
+    if (python::len(roots) > 0)
+        armature.attr("makeParent")(roots);
+    return count;
+}
+
+}  // namespace
+
 // Each object's vertices that the bones weigh, as one vertex group per bone
 // (weights from percent to 0 to 1), moved by the armature. Weights that
 // name no object or vertex of the document are passed over and counted.
 std::size_t RigBuilder::skin(std::vector<HostObject> const& objects, HostObject const& armature,
                              std::vector<std::string> const& names)
 {
-    std::unordered_map<std::uint32_t, std::size_t> by_uid;
-    bool some_numbered = false;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        if (records_[i].uid >= 0) {
-            by_uid.emplace(std::uint32_t(records_[i].uid), i);
-            some_numbered = true;
-        }
-    }
-    // A document that numbers no object: the uid-th object in document order.
-    if (!some_numbered)
-        for (std::size_t i = 0; i < records_.size(); ++i)
-            by_uid.emplace(std::uint32_t(i + 1), i);
-
-    std::vector<std::unordered_map<std::uint32_t, std::uint32_t> > vertex_by_uid(records_.size());
-    std::vector<bool> indexed(records_.size(), false);
-    auto const vertex_of = [&](std::size_t o, std::uint32_t uid) -> std::int64_t {
-        ObjectRecord const& record = records_[o];
-        if (!indexed[o]) {
-            indexed[o] = true;
-            std::size_t const n = std::min(record.vertex_uids.size(), record.vertices);
-            for (std::size_t v = 0; v < n; ++v)
-                vertex_by_uid[o].emplace(record.vertex_uids[v], std::uint32_t(v));
-        }
-        // An object cut off before its end has no mesh linked to weigh.
-        if (!record.complete)
-            return -1;
-        auto const found = vertex_by_uid[o].find(uid);
-        if (found != vertex_by_uid[o].end())
-            return found->second;
-        // Vertices without numbers of their own count from 1.
-        if (record.vertex_uids.empty() && uid >= 1 && uid <= record.vertices)
-            return std::int64_t(uid) - 1;
-        return -1;
-    };
-
-    HostObject const replace = host::blender("NMesh").attr("AssignModes").attr("REPLACE");
+    WeighedVertices vertices(records_);
     std::vector<bool> skinned(records_.size(), false);
     std::size_t missed = 0;
-    std::vector<std::tuple<std::size_t, float, std::uint32_t> > placed;  // object, weight, vertex
+    Placed placed;
     for (std::size_t b = 0; b < companion_.bones.size(); ++b) {
         placed.clear();
         for (BoneWeight const& w : companion_.bones[b].weights) {
-            auto const object = by_uid.find(w.object);
-            std::int64_t const vertex = object == by_uid.end() ? -1 : vertex_of(object->second, w.vertex);
-            if (vertex < 0) {
+            std::size_t object = 0;
+            std::uint32_t vertex = 0;
+            if (vertices.find(w, object, vertex))
+                placed.emplace_back(object, w.weight, vertex);
+            else
                 ++missed;
-                continue;
-            }
-            placed.emplace_back(object->second, w.weight, std::uint32_t(vertex));
         }
         std::sort(placed.begin(), placed.end());
-        HostObject const group = text(names[b]);
-        for (std::size_t i = 0; i < placed.size();) {
-            std::size_t const o = std::get<0>(placed[i]);
-            HostObject const mesh = objects[o].attr("getData")(0, 1);
-            mesh.attr("addVertGroup")(group);
-            skinned[o] = true;
-            while (i < placed.size() && std::get<0>(placed[i]) == o) {
-                float const weight = std::get<1>(placed[i]);
-                python::list numbers;
-                for (; i < placed.size() && std::get<0>(placed[i]) == o && std::get<1>(placed[i]) == weight; ++i)
-                    numbers.append(std::get<2>(placed[i]));
-                mesh.attr("assignVertsToGroup")(group, numbers, double(weight) / 100.0, replace);
-            }
-        }
+        write_groups(objects, utf8_text(names[b]), placed, skinned);
     }
-
-    HostObject const modifier = host::blender("Modifier");
-    HostObject const settings = modifier.attr("Settings");
-    HostObject const kind = modifier.attr("Types").attr("ARMATURE");
-    std::size_t count = 0;
-    python::list roots;
-    for (std::size_t o = 0; o < records_.size(); ++o) {
-        if (!skinned[o])
-            continue;
-        ++count;
-        // A skinned object of the document's top level goes under the
-        // armature (which stands at the origin: nothing moves), as
-        // exporters of skins expect; one with a parent keeps it.
-        if (HostObject(objects[o].attr("parent")).is_none())
-            roots.append(objects[o]);
-        HostObject const deform = objects[o].attr("modifiers").attr("append")(kind);
-        python::api::setitem(deform, HostObject(settings.attr("OBJECT")), armature);
-        python::api::setitem(deform, HostObject(settings.attr("VGROUPS")), true);
-        python::api::setitem(deform, HostObject(settings.attr("ENVELOPES")), false);
-    }
-    if (python::len(roots) > 0)
-        armature.attr("makeParent")(roots);
+    std::size_t const count = deform(objects, skinned, armature);
     if (missed > 0)
         console() << missed << " weights name no object or vertex of the document" << '\n' << std::flush;
     return count;

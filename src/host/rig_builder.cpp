@@ -27,7 +27,40 @@ std::string utf8_name(std::string_view name, std::string const& code_page)
     return converted ? *converted : std::string(name);
 }
 
+typedef std::array<std::array<double, 4>, 4> Matrix;
+
+// The inverse of the object's matrix (rows: x, y, z axes, then translation).
+Matrix inverse_of(HostObject const& object)
+{
+    HostObject const inverse = object.attr("getInverseMatrix")();
+    Matrix m{};
+    for (std::size_t r = 0; r < 4; ++r)
+        for (std::size_t c = 0; c < 4; ++c)
+            m[r][c] = python::extract<double>(inverse[r][c]);
+    return m;
+}
+
+// A target's vertices in the host's axes and scale, moved by `inverse` into
+// its base's frame: doubles, x y z after each other.
+HostObject positions(RigObject const& target, Matrix const& inverse, Frame const& frame)
+{
+    std::vector<double> coordinates;
+    coordinates.reserve(target.kept.size());
+    for (std::size_t v = 0; v + 2 < target.kept.size(); v += 3) {
+        std::array<double, 3> const p = frame.point(target.kept[v], target.kept[v + 1], target.kept[v + 2]);
+        for (std::size_t c = 0; c < 3; ++c)
+            coordinates.push_back(p[0] * inverse[0][c] + p[1] * inverse[1][c] + p[2] * inverse[2][c] + inverse[3][c]);
+    }
+    return host::take(PyBytes_FromStringAndSize(reinterpret_cast<const char*>(coordinates.data()),
+                                                Py_ssize_t(coordinates.size() * sizeof(double))));
+}
+
 }  // namespace
+
+HostObject utf8_text(std::string const& utf8)
+{
+    return host::take(PyUnicode_DecodeUTF8(utf8.data(), Py_ssize_t(utf8.size()), "replace"));
+}
 
 void RigBuilder::companion(std::string_view file)
 {
@@ -66,7 +99,7 @@ void RigBuilder::begin_object(std::string_view name)
     if (!active_)
         return;
     records_.emplace_back();
-    ObjectRecord& record = records_.back();
+    RigObject& record = records_.back();
     record.name = utf8_name(name, code_page_);
     record.target = target_names_.count(record.name) != 0;
 }
@@ -89,7 +122,7 @@ void RigBuilder::vertex(float x, float y, float z)
 {
     if (!active_ || records_.empty())
         return;
-    ObjectRecord& record = records_.back();
+    RigObject& record = records_.back();
     ++record.vertices;
     if (record.target)
         record.kept.insert(record.kept.end(), {x, y, z});
@@ -131,33 +164,19 @@ void RigBuilder::build_morphs(std::vector<HostObject> const& objects, Frame cons
             continue;
         std::size_t const b = base->second;
         HostObject const mesh = objects[b].attr("getData")(0, 1);
-        HostObject const inverse = objects[b].attr("getInverseMatrix")();
-        std::array<std::array<double, 4>, 4> m{};
-        for (std::size_t r = 0; r < 4; ++r)
-            for (std::size_t c = 0; c < 4; ++c)
-                m[r][c] = python::extract<double>(inverse[r][c]);
+        Matrix const inverse = inverse_of(objects[b]);
         for (std::string const& name : list.targets) {
             auto const target = by_name.find(name);
             if (target == by_name.end() || target->second == b || used[target->second])
                 continue;
-            ObjectRecord const& record = records_[target->second];
+            RigObject const& record = records_[target->second];
             if (record.vertices != records_[b].vertices) {
                 out << "Morph target [" << Shown{name} << "] has " << record.vertices << " vertices, its base ["
                     << Shown{list.base} << "] " << records_[b].vertices << ": kept as an object of its own\n"
                     << std::flush;
                 continue;
             }
-            std::vector<double> coordinates;
-            coordinates.reserve(record.kept.size());
-            for (std::size_t v = 0; v + 2 < record.kept.size(); v += 3) {
-                std::array<double, 3> const p = frame.point(record.kept[v], record.kept[v + 1], record.kept[v + 2]);
-                for (std::size_t c = 0; c < 3; ++c)
-                    coordinates.push_back(p[0] * m[0][c] + p[1] * m[1][c] + p[2] * m[2][c] + m[3][c]);
-            }
-            HostObject const buffer = host::take(PyBytes_FromStringAndSize(
-                reinterpret_cast<const char*>(coordinates.data()), Py_ssize_t(coordinates.size() * sizeof(double))));
-            HostObject const key_name = host::take(PyUnicode_DecodeUTF8(name.data(), Py_ssize_t(name.size()), "replace"));
-            mesh.attr("putShapeKey")(key_name, buffer);
+            mesh.attr("putShapeKey")(utf8_text(name), positions(record, inverse, frame));
             used[target->second] = true;
             scene.attr("unlink")(objects[target->second]);
         }

@@ -17,6 +17,21 @@
 
 namespace MQO {
 
+// What is kept of an object while the companion needs it.
+struct RigObject
+{
+    std::string name;  // UTF-8
+    std::int64_t uid = -1;  // none given
+    std::vector<std::uint32_t> vertex_uids;
+    std::size_t vertices = 0;
+    bool complete = false;      // its chunk was read to the end: its mesh is linked
+    bool target = false;        // a morph's target: its vertices are kept
+    std::vector<float> kept;    // x, y, z in the document's axes
+};
+
+// Text of the companion (UTF-8) for the host.
+HostObject utf8_text(std::string const& utf8);
+
 class RigBuilder
 {
 public:
@@ -46,18 +61,6 @@ public:
     void end_objects(std::vector<HostObject> const& objects, Frame const& frame);
 
 private:
-    // What is kept of an object while the companion needs it.
-    struct ObjectRecord
-    {
-        std::string name;  // UTF-8
-        std::int64_t uid = -1;  // none given
-        std::vector<std::uint32_t> vertex_uids;
-        std::size_t vertices = 0;
-        bool complete = false;      // its chunk was read to the end: its mesh is linked
-        bool target = false;        // a morph's target: its vertices are kept
-        std::vector<float> kept;    // x, y, z in the document's axes
-    };
-
     void build_morphs(std::vector<HostObject> const& objects, Frame const& frame);
     void build_bones(std::vector<HostObject> const& objects, Frame const& frame);
     // How many objects the bones move.
@@ -71,7 +74,7 @@ private:
     bool active_ = false;  // a companion was read
     Companion companion_;
     std::unordered_set<std::string> target_names_;
-    std::vector<ObjectRecord> records_;
+    std::vector<RigObject> records_;
 };
 
 }  // namespace MQO
