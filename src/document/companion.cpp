@@ -154,7 +154,7 @@ public:
         } else if (here == Place::bones_plugin && name == "BoneSet2") {
             next = Place::bone_set2;
         } else if (here == Place::bone_set2 && name == "Bone") {
-            if (!add_bone2(attributes))
+            if (!add_bone(attributes, true))
                 return;
             next = Place::bone2;
         } else if (here == Place::bone2 && name == "W") {
@@ -164,7 +164,7 @@ public:
             if (!add_weight(weighed_object_, attributes, "v"))
                 return;
         } else if (here == Place::bone_set && name == "Bone") {
-            if (!add_bone(attributes))
+            if (!add_bone(attributes, false))
                 return;
             next = Place::bone;
         } else if (here == Place::bone && name == "P") {
@@ -199,7 +199,10 @@ public:
     }
 
 private:
-    bool add_bone(const XML_Char** attributes)
+    // A bone of the older set: head and tip as six numbers, its parent in a
+    // "P" element; or of the newer set (`joint`): its head as "x,y,z" and
+    // its parent as attributes, no tip.
+    bool add_bone(const XML_Char** attributes, bool joint)
     {
         if (companion_.bones.size() >= CompanionLimits::bones) {
             stop("it has more than " + std::to_string(CompanionLimits::bones) + " bones");
@@ -208,29 +211,20 @@ private:
         CompanionBone bone;
         bone.id = whole_attribute(attributes, "id");
         bone.name = name_attribute(attributes, "name");
-        bone.root = {real_or_zero(attributes, "rtX"), real_or_zero(attributes, "rtY"), real_or_zero(attributes, "rtZ")};
-        bone.tip = {real_or_zero(attributes, "tpX"), real_or_zero(attributes, "tpY"), real_or_zero(attributes, "tpZ")};
-        // A tip at the origin is the older set's "no tip".
-        bone.has_tip = bone.tip != std::array<double, 3>{0.0, 0.0, 0.0};
-        bone.hidden = whole_attribute(attributes, "isHide") != 0;
-        companion_.bones.push_back(std::move(bone));
-        return true;
-    }
-
-    // A bone of the newer set: its position "x,y,z" is its head; it has no tip.
-    bool add_bone2(const XML_Char** attributes)
-    {
-        if (companion_.bones.size() >= CompanionLimits::bones) {
-            stop("it has more than " + std::to_string(CompanionLimits::bones) + " bones");
-            return false;
+        bone.joint = joint;
+        if (joint) {
+            bone.parent = whole_attribute(attributes, "parent");
+            bone.root = position_attribute(attributes, "pos");
+            bone.hidden = whole_attribute(attributes, "hide") != 0;
+        } else {
+            bone.root = {real_or_zero(attributes, "rtX"), real_or_zero(attributes, "rtY"),
+                         real_or_zero(attributes, "rtZ")};
+            bone.tip = {real_or_zero(attributes, "tpX"), real_or_zero(attributes, "tpY"),
+                        real_or_zero(attributes, "tpZ")};
+            // A tip at the origin is the older set's "no tip".
+            bone.has_tip = bone.tip != std::array<double, 3>{0.0, 0.0, 0.0};
+            bone.hidden = whole_attribute(attributes, "isHide") != 0;
         }
-        CompanionBone bone;
-        bone.id = whole_attribute(attributes, "id");
-        bone.name = name_attribute(attributes, "name");
-        bone.parent = whole_attribute(attributes, "parent");
-        bone.root = position_attribute(attributes, "pos");
-        bone.hidden = whole_attribute(attributes, "hide") != 0;
-        bone.joint = true;
         companion_.bones.push_back(std::move(bone));
         return true;
     }
