@@ -224,4 +224,23 @@ std::size_t ArchiveMembers::limit() const
     return listed_->limit;
 }
 
+std::optional<std::uint64_t> DocumentArchive::find(std::string const& wanted)
+{
+    if (begin_ == nullptr)
+        return std::nullopt;
+    if (!members_) {
+        members_ = std::make_unique<ArchiveMembers>(begin_, end_);
+        bytes_left_ = members_->limit();
+    }
+    return members_->find(wanted);
+}
+
+bool DocumentArchive::unpack(std::uint64_t member, std::size_t limit, std::vector<char>& bytes, std::string& file)
+{
+    if (!members_ || !members_->unpack(member, std::min(limit, bytes_left_), bytes, file))
+        return false;
+    bytes_left_ -= bytes.size();
+    return true;
+}
+
 }  // namespace MQO

@@ -61,6 +61,36 @@ private:
     std::unique_ptr<Listed> listed_;
 };
 
+// The archive that a document came out of, as everything that reads its
+// members shares it: listed once, on first need, and all the members
+// unpacked from it together held to what the archive's size allows the
+// document (unpack_limit).
+class DocumentArchive
+{
+public:
+    // The archive's bytes, which must outlive it.
+    void set(const char* begin, const char* end)
+    {
+        begin_ = begin;
+        end_ = end;
+    }
+
+    // The member a file text names (ArchiveMembers::find); none when the
+    // document came out of no archive.
+    std::optional<std::uint64_t> find(std::string const& wanted);
+
+    // The member's bytes, at most `limit` and at most what is left to
+    // unpack, which they then use up. False when it cannot be unpacked
+    // within that.
+    bool unpack(std::uint64_t member, std::size_t limit, std::vector<char>& bytes, std::string& file);
+
+private:
+    const char* begin_ = nullptr;
+    const char* end_ = nullptr;
+    std::unique_ptr<ArchiveMembers> members_;
+    std::size_t bytes_left_ = 0;
+};
+
 }  // namespace MQO
 
 #endif

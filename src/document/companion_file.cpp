@@ -1,6 +1,5 @@
 #include "document/companion_file.hpp"
 
-#include "document/archive.hpp"
 #include "document/document_source.hpp"
 
 #include <optional>
@@ -27,18 +26,17 @@ CompanionOutcome read_text(const char* begin, const char* end, Companion& compan
 std::optional<CompanionOutcome> from_archive(CompanionSearch const& search, std::string const& file,
                                              Companion& companion, std::string& where, std::string& why)
 {
-    if (search.archive_begin == nullptr || file.empty())
+    if (search.archive == nullptr || file.empty())
         return std::nullopt;
-    ArchiveMembers const members(search.archive_begin, search.archive_end);
-    std::optional<std::uint64_t> const member = members.find(file);
+    std::optional<std::uint64_t> const member = search.archive->find(file);
     if (!member)
         return std::nullopt;
     where = search.document_path + ": " + file;
     std::vector<char> bytes;
     std::string unpacked_name;
-    std::size_t const limit = std::min(members.limit(), CompanionLimits::bytes + 1);
-    if (!members.unpack(*member, limit, bytes, unpacked_name)) {
-        why = "it cannot be unpacked, or is larger than " + std::to_string(CompanionLimits::bytes >> 20) + " MiB";
+    if (!search.archive->unpack(*member, CompanionLimits::bytes + 1, bytes, unpacked_name)) {
+        why = "it cannot be unpacked, or is larger than " + std::to_string(CompanionLimits::bytes >> 20) +
+              " MiB or than the archive's size allows";
         return CompanionOutcome::unreadable;
     }
     return read_text(bytes.data(), bytes.data() + bytes.size(), companion, why);

@@ -5,6 +5,7 @@
 #ifndef MIVKA_DOCUMENT_COMPANION_FILE_HPP
 #define MIVKA_DOCUMENT_COMPANION_FILE_HPP
 
+#include "document/archive.hpp"
 #include "document/companion.hpp"
 #include "document/texture_paths.hpp"
 
@@ -17,8 +18,7 @@ struct CompanionSearch
 {
     std::string document_path;  // the document's path, as the conversion was given it
     DoubleBytes text = DoubleBytes::guessed;  // how the document writes characters of two bytes
-    const char* archive_begin = nullptr;      // the archive the document came out of, if any
-    const char* archive_end = nullptr;
+    DocumentArchive* archive = nullptr;       // the archive the document came out of, if any
 };
 
 enum class CompanionOutcome

@@ -4,9 +4,10 @@
 #ifndef MIVKA_HOST_HOST_SINK_HPP
 #define MIVKA_HOST_HOST_SINK_HPP
 
+#include "document/archive.hpp"
 #include "document/sink.hpp"
-#include "host/material_builder.hpp"
 #include "document/texture_paths.hpp"
+#include "host/material_builder.hpp"
 #include "host/object_builder.hpp"
 #include "host/rig_builder.hpp"
 
@@ -30,12 +31,14 @@ public:
     HostSink(HostSink const&) = delete;
     HostSink& operator=(HostSink const&) = delete;
 
-    // The archive that the document came out of: its textures are looked
-    // for there first. The bytes must outlive the sink.
+    // The archive that the document came out of: its textures and its
+    // companion are looked for there first, all unpacked within one bound.
+    // The bytes must outlive the sink.
     void set_archive(const char* begin, const char* end)
     {
-        materials_.textures().set_archive(begin, end);
-        rig_.set_archive(begin, end);
+        archive_.set(begin, end);
+        materials_.textures().set_archive(archive_);
+        rig_.set_archive(archive_);
     }
 
     void progress(double fraction) override;
@@ -91,6 +94,7 @@ public:
 private:
     bool code_page_set_ = false;
     host::RegistryFrame frame_;  // before the builders, which keep a reference
+    DocumentArchive archive_;    // as is the archive
     MaterialBuilder materials_;
     ObjectBuilder objects_;
     RigBuilder rig_;

@@ -70,8 +70,7 @@ void RigBuilder::companion(std::string_view file)
     CompanionSearch search;
     search.document_path = document_path_;
     search.text = double_bytes_of(code_page_);
-    search.archive_begin = archive_begin_;
-    search.archive_end = archive_end_;
+    search.archive = archive_;
     std::string where;
     std::string why;
     std::ostream& out = console();

@@ -6,6 +6,7 @@
 #ifndef MIVKA_HOST_RIG_BUILDER_HPP
 #define MIVKA_HOST_RIG_BUILDER_HPP
 
+#include "document/archive.hpp"
 #include "document/companion.hpp"
 #include "host/host.hpp"
 
@@ -39,11 +40,8 @@ public:
     // companion is looked for.
     explicit RigBuilder(std::string document_path) : document_path_(std::move(document_path)) {}
 
-    void set_archive(const char* begin, const char* end)
-    {
-        archive_begin_ = begin;
-        archive_end_ = end;
-    }
+    // The archive the document came out of, which must outlive the builder.
+    void set_archive(DocumentArchive& archive) { archive_ = &archive; }
     void code_page(std::string_view page) { code_page_ = std::string(page); }
 
     // The companion the document names: found and read now, or a console
@@ -69,8 +67,7 @@ private:
 
     std::string document_path_;
     std::string code_page_;
-    const char* archive_begin_ = nullptr;
-    const char* archive_end_ = nullptr;
+    DocumentArchive* archive_ = nullptr;
     bool active_ = false;  // a companion was read
     Companion companion_;
     std::unordered_set<std::string> target_names_;

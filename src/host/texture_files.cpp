@@ -11,6 +11,7 @@
 #include <boost/python/extract.hpp>
 
 #include <fstream>
+#include <limits>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -250,13 +251,9 @@ bool TextureFiles::found_elsewhere(std::string const& file, std::vector<std::str
 // to no more than the archive's size allows the document.
 bool TextureFiles::unpack(std::string const& file, std::string& found)
 {
-    if (archive_begin_ == nullptr)
+    if (archive_ == nullptr)
         return false;
-    if (!archive_members_) {
-        archive_members_ = std::make_unique<ArchiveMembers>(archive_begin_, archive_end_);
-        unpacked_bytes_left_ = archive_members_->limit();
-    }
-    std::optional<std::uint64_t> const member = archive_members_->find(file);
+    std::optional<std::uint64_t> const member = archive_->find(file);
     if (!member)
         return false;
     auto const known = unpacked_.find(*member);
@@ -266,10 +263,9 @@ bool TextureFiles::unpack(std::string const& file, std::string& found)
     }
     std::vector<char> bytes;
     std::string name;
-    if (!archive_members_->unpack(*member, unpacked_bytes_left_, bytes, name) || name.empty() ||
+    if (!archive_->unpack(*member, std::numeric_limits<std::size_t>::max(), bytes, name) || name.empty() ||
         name.find('\0') != std::string::npos || name == "." || name == "..")
         return false;
-    unpacked_bytes_left_ -= bytes.size();
     if (unpacked_folder_.empty()) {
         boost::system::error_code error;
         boost::filesystem::path const folder =

@@ -27,12 +27,8 @@ public:
     TextureFiles& operator=(TextureFiles const&) = delete;
 
     // The archive that the document came out of: its textures are looked
-    // for there first. The bytes must outlive the finder.
-    void set_archive(const char* begin, const char* end)
-    {
-        archive_begin_ = begin;
-        archive_end_ = end;
-    }
+    // for there first. It must outlive the finder.
+    void set_archive(DocumentArchive& archive) { archive_ = &archive; }
 
     // The code page the document names for its text ("932", "utf8", ...):
     // which backslashes of a file text are separators, and how its files may
@@ -70,12 +66,9 @@ private:
     std::string document_folder_;
     std::string code_page_;  // as the document names it; empty for none
     DoubleBytes text_ = DoubleBytes::guessed;  // how file texts write two-byte characters
-    const char* archive_begin_ = nullptr;
-    const char* archive_end_ = nullptr;
-    std::unique_ptr<ArchiveMembers> archive_members_;  // listed on the first texture
+    DocumentArchive* archive_ = nullptr;
     std::string unpacked_folder_;  // textures unpacked from the archive
     std::unordered_map<std::uint64_t, std::string> unpacked_;  // member, the file unpacked for it
-    std::size_t unpacked_bytes_left_ = 0;  // what further members may unpack to
     std::unordered_set<std::string> fitted_;  // image files let through
     std::uint64_t decoded_bytes_left_;  // what the document's further images may take
     // Folders read for names in any letter case: lower-case name, the name.
