@@ -119,14 +119,7 @@ std::string name_attribute(const XML_Char** attributes, std::string_view name)
     const char* const text = attribute(attributes, name);
     if (text == nullptr)
         return {};
-    std::string_view s(text);
-    if (s.size() > CompanionLimits::name_bytes) {
-        std::size_t cut = CompanionLimits::name_bytes;
-        while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
-            --cut;
-        s = s.substr(0, cut);
-    }
-    return std::string(s);
+    return std::string(utf8_prefix(text, CompanionLimits::name_bytes));
 }
 
 class CompanionParser
@@ -285,6 +278,18 @@ struct ParserFree
 };
 
 }  // namespace
+
+std::string_view utf8_prefix(std::string_view text, std::size_t bytes)
+{
+    if (text.size() <= bytes)
+        return text;
+    // Back from the cut over the continuation bytes (10xxxxxx) of the
+    // character it would split.
+    std::size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
 
 bool read_companion(const char* begin, const char* end, Companion& companion, std::string& why)
 {

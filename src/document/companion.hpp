@@ -31,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace MQO {
@@ -80,6 +81,10 @@ struct CompanionLimits
     static constexpr std::size_t targets = 1u << 16;
     static constexpr std::size_t name_bytes = 1024;
 };
+
+// The longest start of UTF-8 `text` of at most `bytes` bytes that ends on
+// a character's boundary.
+std::string_view utf8_prefix(std::string_view text, std::size_t bytes);
 
 // Reads a companion's text. False, with `why` saying what was wrong and
 // `companion` left empty, when the text is beyond the size bound, is not

@@ -29,17 +29,6 @@ namespace {
 // every bone and its vertex group keep one name in every Blender.
 constexpr std::size_t name_bytes = 63;
 
-std::string cut(std::string name, std::size_t bytes)
-{
-    if (name.size() <= bytes)
-        return name;
-    std::size_t end = bytes;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-        --end;
-    name.resize(end);
-    return name;
-}
-
 // Each bone's name: its own, cut; "Bone" and its id where it has none; a
 // name already taken gets ".001", ".002", ... as Blender would give it.
 std::vector<std::string> bone_names(std::vector<CompanionBone> const& bones)
@@ -47,14 +36,14 @@ std::vector<std::string> bone_names(std::vector<CompanionBone> const& bones)
     std::vector<std::string> names;
     std::unordered_map<std::string, std::size_t> taken;
     for (CompanionBone const& bone : bones) {
-        std::string name = cut(bone.name.empty() ? "Bone" + std::to_string(bone.id) : bone.name, name_bytes);
+        std::string name(utf8_prefix(bone.name.empty() ? "Bone" + std::to_string(bone.id) : bone.name, name_bytes));
         if (taken.count(name)) {
             std::size_t& next = taken[name];
             std::string numbered;
             do {
                 char suffix[16];
                 std::snprintf(suffix, sizeof suffix, ".%03zu", ++next);
-                numbered = cut(name, name_bytes - std::strlen(suffix)) + suffix;
+                numbered = std::string(utf8_prefix(name, name_bytes - std::strlen(suffix))) + suffix;
             } while (taken.count(numbered));
             name = numbered;
         }
@@ -164,10 +153,10 @@ void RigBuilder::build_bones(std::vector<HostObject> const& objects, Frame const
     std::vector<std::string> const names = bone_names(bones);
     std::vector<Point> const tail = tails(bones, parents, order);
 
+    std::string const document_name = document_stem_of(document_path_);
     HostObject const module = host::blender("Armature");
-    HostObject const document_name = host::bytes(document_stem_of(document_path_));
-    HostObject const armature = module.attr("New")(document_name);
-    HostObject const object = host::blender("Object").attr("New")("Armature", document_name);
+    HostObject const armature = module.attr("New")(host::bytes(document_name));
+    HostObject const object = host::blender("Object").attr("New")("Armature", host::bytes(document_name));
     object.attr("link")(armature);
     host::blender("Scene").attr("getCurrent")().attr("link")(object);
     armature.attr("makeEditable")();
@@ -188,7 +177,7 @@ void RigBuilder::build_bones(std::vector<HostObject> const& objects, Frame const
     armature.attr("update")();
 
     std::size_t const skinned = skin(objects, object, names);
-    console() << "Armature [" << Shown{document_stem_of(document_path_)} << "]: " << bones.size() << " bones, " << skinned
+    console() << "Armature [" << Shown{document_name} << "]: " << bones.size() << " bones, " << skinned
               << " objects skinned" << '\n'
               << std::flush;
 }
