@@ -57,7 +57,7 @@ def assert_same_scene(blender, memory, label):
             assert bf["material"] == mf["material"], (label, m["name"])
             assert len(bf["corners"]) == len(mf["corners"])
             for (bp, buv, bcol, bnormal), (mp, muv, mcol, mnormal) in zip(bf["corners"], mf["corners"]):
-                assert max(abs(x - y) for x, y in zip(bp, mp)) <= tolerance, (label, m["name"], bp, mp)
+                assert _close(bp, mp, tolerance), (label, m["name"], bp, mp)
                 # A face without coordinates or colours in a mesh that has them gets 0 and white.
                 if muv is None:
                     assert buv in (None, [0.0, 0.0]), (label, buv)

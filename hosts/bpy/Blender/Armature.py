@@ -14,10 +14,6 @@ globals().update({name: Options[name] for name in Options.keys()})
 __all__ = ["Armature", "Editbone", "New"] + Options.keys()
 
 
-def _point(vector):
-    return tuple(vector)
-
-
 class Armature(Armature24):
     def __init__(self, name):
         import bpy
@@ -44,8 +40,8 @@ class Armature(Armature24):
             made = {bone.name: edit_bones.new(decode_name(bone.name)) for bone in bones}
             # Positions written all at once: Blender answers each single
             # write by looking through every bone for connected children.
-            edit_bones.foreach_set("head", [c for bone in bones for c in _point(bone.head)])
-            edit_bones.foreach_set("tail", [c for bone in bones for c in _point(bone.tail)])
+            edit_bones.foreach_set("head", [c for bone in bones for c in bone.head])
+            edit_bones.foreach_set("tail", [c for bone in bones for c in bone.tail])
             edit_bones.foreach_set("roll", [math.radians(bone.roll) for bone in bones])
             for bone in bones:
                 if bone.parent is not None:
